@@ -1,0 +1,245 @@
+#include "platform/linux/device_linux.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "platform/drive_path.h"
+#include "platform/linux/sysfs_identity.h"
+#include "platform/text.h"
+
+#ifndef BLKGETDISKSEQ
+#define BLKGETDISKSEQ _IOR(0x12, 128, __u64)
+#endif
+
+namespace ombrix::platform {
+
+namespace {
+
+// The geometry Windows reports for disks: a fixed 255 heads and 63 sectors per track.
+constexpr std::uint32_t kHeads = 255;
+constexpr std::uint32_t kSectorsPerTrack = 63;
+constexpr std::uint32_t kFixedMedia = 12;
+
+class UniqueFd {
+ public:
+  explicit UniqueFd(int fd = -1) : fd_(fd) {}
+  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    if (this != &other) Reset(std::exchange(other.fd_, -1));
+    return *this;
+  }
+  ~UniqueFd() { Reset(); }
+  int get() const { return fd_; }
+  explicit operator bool() const { return fd_ >= 0; }
+  void Reset(int fd = -1) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
+
+ private:
+  int fd_;
+};
+
+OpenError ErrorFromErrno(int error) {
+  switch (error) {
+    case EBUSY:
+    case EWOULDBLOCK:
+      return OpenError::kBusy;
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+      return OpenError::kNotFound;
+    default:
+      return OpenError::kOther;
+  }
+}
+
+DeviceAccess::Opened Failed(OpenError error) {
+  return {nullptr, error};
+}
+
+int OpenFlags(Access access) {
+  const int base = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  return base | (access == Access::kReadWrite ? O_RDWR : O_RDONLY);
+}
+
+std::optional<std::int64_t> BlockDeviceSize(int fd) {
+  std::uint64_t bytes = 0;
+  if (::ioctl(fd, BLKGETSIZE64, &bytes) != 0 || bytes > INT64_MAX) return std::nullopt;
+  return static_cast<std::int64_t>(bytes);
+}
+
+// What a drive handle knows beyond its descriptor.
+struct DriveInfo {
+  std::filesystem::path block_dir;
+  DriveKind kind;
+};
+
+class LinuxMedium final : public Medium {
+ public:
+  LinuxMedium(UniqueFd fd, bool block_device, std::optional<DriveInfo> drive)
+      : fd_(std::move(fd)), block_device_(block_device), drive_(std::move(drive)) {}
+
+  bool SetPosition(std::int64_t offset) override {
+    return offset >= 0 && ::lseek(fd_.get(), offset, SEEK_SET) == offset;
+  }
+
+  IoResult Read(std::span<std::byte> buffer) override {
+    IoResult result{.ok = true};
+    while (result.moved < buffer.size()) {
+      const ssize_t n =
+          ::read(fd_.get(), buffer.data() + result.moved, buffer.size() - result.moved);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) result.ok = false;
+      if (n <= 0) break;  // the end of the medium, or a failure
+      result.moved += static_cast<std::size_t>(n);
+    }
+    return result;
+  }
+
+  IoResult Write(std::span<const std::byte> buffer) override {
+    IoResult result{.ok = true};
+    while (result.moved < buffer.size()) {
+      const ssize_t n =
+          ::write(fd_.get(), buffer.data() + result.moved, buffer.size() - result.moved);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        result.ok = false;
+        break;
+      }
+      result.moved += static_cast<std::size_t>(n);
+    }
+    return result;
+  }
+
+  bool Flush() override { return ::fsync(fd_.get()) == 0; }
+
+  std::optional<std::int64_t> FileSize() override {
+    if (block_device_) return BlockDeviceSize(fd_.get());
+    struct stat st {};
+    if (::fstat(fd_.get(), &st) != 0) return std::nullopt;
+    return static_cast<std::int64_t>(st.st_size);
+  }
+
+  std::optional<DiskGeometryEx> DriveGeometry() override {
+    if (!drive_ || !block_device_) return std::nullopt;
+    const auto size = BlockDeviceSize(fd_.get());
+    int sector = 0;
+    if (!size || ::ioctl(fd_.get(), BLKSSZGET, &sector) != 0 || sector <= 0) return std::nullopt;
+    const auto bps = static_cast<std::uint32_t>(sector);
+    return DiskGeometryEx{
+        .cylinders = *size / (std::int64_t{kHeads} * kSectorsPerTrack * bps),
+        .media_type = kFixedMedia,
+        .tracks_per_cylinder = kHeads,
+        .sectors_per_track = kSectorsPerTrack,
+        .bytes_per_sector = bps,
+        .disk_size = *size,
+    };
+  }
+
+  std::optional<StorageDescriptorTexts> StorageDescriptor() override {
+    if (!drive_) return std::nullopt;
+    return ReadDriveTexts(drive_->block_dir, drive_->kind);
+  }
+
+ private:
+  UniqueFd fd_;
+  bool block_device_;
+  std::optional<DriveInfo> drive_;
+};
+
+// Whether the opened node still is the device the snapshot saw: same device number, same size,
+// and (where the kernel counts them) the same disk sequence, which changes whenever a loop device
+// is re-attached or removable media are swapped.
+bool IsSameDrive(int fd, const struct stat& st, const DriveEntry& entry, bool file_nodes) {
+  if (S_ISREG(st.st_mode)) return file_nodes && st.st_size == entry.size_bytes;
+  if (!S_ISBLK(st.st_mode) || st.st_rdev != entry.device_number) return false;
+  if (BlockDeviceSize(fd) != entry.size_bytes) return false;
+  std::uint64_t sequence = 0;
+  if (entry.disk_sequence && ::ioctl(fd, BLKGETDISKSEQ, &sequence) == 0) {
+    return sequence == *entry.disk_sequence;
+  }
+  return true;
+}
+
+}  // namespace
+
+LinuxDeviceAccess::LinuxDeviceAccess(LinuxDeviceConfig config) : config_(std::move(config)) {}
+
+void LinuxDeviceAccess::SnapshotDrives() {
+  auto drives = ScanDrives(config_.sys_root);
+  const std::lock_guard lock(mutex_);
+  drives_ = std::move(drives);
+}
+
+std::optional<std::filesystem::path> LinuxDeviceAccess::DriveNode(int number) const {
+  const std::lock_guard lock(mutex_);
+  if (number < 0 || static_cast<std::size_t>(number) >= drives_.size()) return std::nullopt;
+  return config_.dev_root / drives_[static_cast<std::size_t>(number)].name;
+}
+
+DeviceAccess::Opened LinuxDeviceAccess::Open(std::u16string_view path, Access access, Share share,
+                                             Disposition disposition) {
+  if (const auto number = ParseDrivePath(path)) return OpenDrive(*number, access, share);
+  return OpenImage(path, access, share, disposition);
+}
+
+DeviceAccess::Opened LinuxDeviceAccess::OpenDrive(int number, Access access, Share share) {
+  DriveEntry entry;
+  {
+    const std::lock_guard lock(mutex_);
+    if (static_cast<std::size_t>(number) >= drives_.size()) return Failed(OpenError::kNotFound);
+    entry = drives_[static_cast<std::size_t>(number)];
+  }
+  // Denying other writers while we write is, for a block device, the kernel's exclusive open: it
+  // fails while a file system is mounted from the disk or another program holds it exclusively.
+  int flags = OpenFlags(access);
+  if (access == Access::kReadWrite && share == Share::kRead) flags |= O_EXCL;
+
+  const std::filesystem::path node = config_.dev_root / entry.name;
+  UniqueFd fd(::open(node.c_str(), flags));
+  if (!fd) return Failed(ErrorFromErrno(errno));
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) return Failed(OpenError::kOther);
+  if (!IsSameDrive(fd.get(), st, entry, config_.file_nodes)) return Failed(OpenError::kChanged);
+  if (::fcntl(fd.get(), F_SETFL, 0) != 0) return Failed(OpenError::kOther);
+
+  return {
+      std::make_unique<LinuxMedium>(std::move(fd), S_ISBLK(st.st_mode),
+                                    DriveInfo{config_.sys_root / "block" / entry.name, entry.kind}),
+      OpenError::kNone};
+}
+
+DeviceAccess::Opened LinuxDeviceAccess::OpenImage(std::u16string_view path, Access access,
+                                                  Share share, Disposition disposition) {
+  const auto native = NativePath(path);
+  if (!native || native->empty()) return Failed(OpenError::kNotFound);
+  int flags = OpenFlags(access);
+  if (disposition == Disposition::kOpenAlways) flags |= O_CREAT;
+
+  UniqueFd fd(::open(native->c_str(), flags, 0666));
+  if (!fd) return Failed(ErrorFromErrno(errno));
+  // Image files are regular files. A disk is written only through its drive entry, with the
+  // exclusive open and the check that it still is the listed device; a pipe or a terminal is
+  // no image at all.
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return Failed(OpenError::kOther);
+  if (::fcntl(fd.get(), F_SETFL, 0) != 0) return Failed(OpenError::kOther);
+
+  // Sharing only reads: hold a lock that conflicts with every other such open of the same file,
+  // whatever name it was opened by.
+  if (share == Share::kRead) {
+    const int lock = access == Access::kReadWrite ? LOCK_EX : LOCK_SH;
+    if (::flock(fd.get(), lock | LOCK_NB) != 0) return Failed(ErrorFromErrno(errno));
+  }
+  return {std::make_unique<LinuxMedium>(std::move(fd), false, std::nullopt), OpenError::kNone};
+}
+
+}  // namespace ombrix::platform

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what building and testing Ombrix needs on Debian 12 or Ubuntu, and only what is missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config  # toolchain
+  googletest                        # GoogleTest sources, built with our own flags
+  clang-format                      # the tree's formatting is checked
+  util-linux                        # losetup, for tests on real loop devices
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

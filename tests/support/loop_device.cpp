@@ -1,0 +1,58 @@
+#include "tests/support/loop_device.h"
+
+#include <stdio.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+
+namespace ombrix::test {
+
+std::string RunCommand(const std::string& command, int& status) {
+  std::string output;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) {
+    status = -1;
+    return output;
+  }
+  std::array<char, 4096> chunk;
+  while (const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), pipe)) {
+    output.append(chunk.data(), n);
+  }
+  const int raw = ::pclose(pipe);
+  status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return output;
+}
+
+std::unique_ptr<LoopDevice> LoopDevice::Attach(const std::filesystem::path& file,
+                                               std::uint32_t sector_size, std::string& why) {
+  if (::geteuid() != 0) {
+    why = "loop devices need root";
+    return nullptr;
+  }
+  int status = 0;
+  std::string node = RunCommand("losetup --find --show --sector-size " +
+                                    std::to_string(sector_size) + " '" + file.string() + "' 2>&1",
+                                status);
+  while (!node.empty() && (node.back() == '\n' || node.back() == ' ')) node.pop_back();
+  if (status != 0 || !node.starts_with("/dev/loop")) {
+    why = "losetup failed: " + node;
+    return nullptr;
+  }
+  // Let udev settle, so the node and its sysfs folder are complete before the test looks.
+  RunCommand("udevadm settle 2>/dev/null", status);
+  return std::make_unique<LoopDevice>(node);
+}
+
+void LoopDevice::Detach() {
+  if (node_.empty()) return;
+  int status = 0;
+  RunCommand("losetup -d '" + node_.string() + "' 2>&1", status);
+  node_.clear();
+}
+
+LoopDevice::~LoopDevice() {
+  Detach();
+}
+
+}  // namespace ombrix::test

@@ -1,0 +1,41 @@
+// A loop device attached to a file of the test's own, detached when the test ends. Tests that
+// write to block devices write only to these.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace ombrix::test {
+
+class LoopDevice {
+ public:
+  // Attaches `file` with the given logical sector size. Null, with the reason in `why`, when loop
+  // devices cannot be had here (not root, no loop support).
+  static std::unique_ptr<LoopDevice> Attach(const std::filesystem::path& file,
+                                            std::uint32_t sector_size, std::string& why);
+  explicit LoopDevice(std::filesystem::path node) : node_(std::move(node)) {}
+  ~LoopDevice();
+  LoopDevice(const LoopDevice&) = delete;
+  LoopDevice& operator=(const LoopDevice&) = delete;
+
+  const std::filesystem::path& node() const { return node_; }
+  std::string name() const { return node_.filename().string(); }
+  // Detaches now; the destructor then does nothing.
+  void Detach();
+
+ private:
+  std::filesystem::path node_;
+};
+
+// Runs a shell command; its standard output, and its exit status in `status`.
+std::string RunCommand(const std::string& command, int& status);
+
+}  // namespace ombrix::test
+
+// Skips the test, with the reason, when loop devices cannot be had.
+#define OMBRIX_ATTACH_LOOP_OR_SKIP(var, file, sector_size)                         \
+  std::string var##_why;                                                           \
+  auto var = ::ombrix::test::LoopDevice::Attach((file), (sector_size), var##_why); \
+  if (!var) GTEST_SKIP() << var##_why

@@ -28,6 +28,11 @@ std::string_view AnsiTextOf(std::span<const char> field) {
   return {field.data(), static_cast<std::size_t>(end - field.begin())};
 }
 
+const MediaRecord* RecordAt(const MediaTable& table, int slot) {
+  if (slot < 0 || slot >= kMaxEntries) return nullptr;
+  return &table[static_cast<std::size_t>(slot)];
+}
+
 bool StoreRecord(MediaTable& table, int slot, const MediaRecord& record) {
   if (slot < 0 || slot >= kMaxEntries) return false;
   table[static_cast<std::size_t>(slot)] = record;

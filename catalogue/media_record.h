@@ -60,6 +60,9 @@ void SetAnsiText(std::span<char> field, std::string_view text);
 // Reads a fixed-width field: up to its first zero byte, never past its width.
 std::string_view AnsiTextOf(std::span<const char> field);
 
+// The record in a slot, or null when the slot lies outside the table.
+const MediaRecord* RecordAt(const MediaTable& table, int slot);
+
 // Puts a record into a slot; refused when the slot lies outside the table.
 bool StoreRecord(MediaTable& table, int slot, const MediaRecord& record);
 

@@ -1,0 +1,62 @@
+#include "tests/support/faulty_devices.h"
+
+namespace ombrix::test {
+
+class FaultyMedium final : public platform::Medium {
+ public:
+  FaultyMedium(platform::MediumPtr inner, MediumFaults faults, FaultyDevices& owner)
+      : inner_(std::move(inner)), faults_(faults), owner_(owner) {
+    ++owner_.open_media_;
+  }
+  ~FaultyMedium() override { --owner_.open_media_; }
+
+  bool SetPosition(std::int64_t offset) override {
+    if (positions_++ == faults_.fail_position_at) return false;
+    return inner_->SetPosition(offset);
+  }
+  platform::IoResult Read(std::span<std::byte> buffer) override {
+    const int call = reads_++;
+    if (call == faults_.fail_read_at) return {};
+    if (call == faults_.short_read_at && !buffer.empty()) buffer = buffer.first(buffer.size() - 1);
+    return inner_->Read(buffer);
+  }
+  platform::IoResult Write(std::span<const std::byte> buffer) override {
+    const int call = writes_++;
+    if (call == faults_.fail_write_at) return {};
+    if (call == faults_.short_write_at && !buffer.empty()) buffer = buffer.first(buffer.size() - 1);
+    return inner_->Write(buffer);
+  }
+  bool Flush() override {
+    ++owner_.flushes_;
+    return !faults_.fail_flush && inner_->Flush();
+  }
+  std::optional<std::int64_t> FileSize() override { return inner_->FileSize(); }
+  std::optional<platform::DiskGeometryEx> DriveGeometry() override {
+    return inner_->DriveGeometry();
+  }
+  std::optional<platform::StorageDescriptorTexts> StorageDescriptor() override {
+    return inner_->StorageDescriptor();
+  }
+
+ private:
+  platform::MediumPtr inner_;
+  MediumFaults faults_;
+  FaultyDevices& owner_;
+  int positions_ = 0, reads_ = 0, writes_ = 0;
+};
+
+platform::DeviceAccess::Opened FaultyDevices::Open(std::u16string_view path,
+                                                   platform::Access access, platform::Share share,
+                                                   platform::Disposition disposition) {
+  ++opens_;
+  const auto it = faults_.find(std::u16string(path));
+  const MediumFaults faults = it != faults_.end() ? it->second : MediumFaults{};
+  if (faults.open_error) return {nullptr, *faults.open_error};
+  auto opened = inner_.Open(path, access, share, disposition);
+  if (opened.medium) {
+    opened.medium = std::make_unique<FaultyMedium>(std::move(opened.medium), faults, *this);
+  }
+  return opened;
+}
+
+}  // namespace ombrix::test

@@ -1,0 +1,164 @@
+// The copy: raw bytes from the source entry to the same offsets of the target entry, the whole
+// source or a range of its sectors, in chunk steps with a sector-by-sector tail.
+#include <limits>
+#include <optional>
+
+#include "transfer/chunk_buffer.h"
+#include "transfer/messages.h"
+#include "transfer/transfer.h"
+#include "transfer/worker_report.h"
+
+namespace ombrix {
+
+namespace {
+
+using platform::Access;
+using platform::Disposition;
+using platform::MediumPtr;
+using platform::Share;
+
+Disposition DispositionFor(const MediaRecord& record) {
+  return record.is_image ? Disposition::kOpenAlways : Disposition::kOpenExisting;
+}
+
+// Read and write first, read alone when that is refused: the copy never writes its source, and a
+// write-protected, mounted or read-only source is still copied.
+MediumPtr OpenSource(platform::DeviceAccess& devices, const MediaRecord& source) {
+  const std::u16string_view path = TextOf(source.path);
+  auto opened = devices.Open(path, Access::kReadWrite, Share::kRead, DispositionFor(source));
+  if (!opened.medium) {
+    opened = devices.Open(path, Access::kRead, Share::kRead, DispositionFor(source));
+  }
+  return std::move(opened.medium);
+}
+
+// The area a copy moves, or the message that refuses it.
+struct Area {
+  std::int64_t begin = 0;
+  std::int64_t end = 0;
+  std::optional<std::u16string_view> refusal{};
+};
+
+Area RangeArea(const TransferJob& job, const MediaRecord& source, const MediaRecord& target,
+               WorkerReport& report) {
+  constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+  if (job.range_overflow) return {.refusal = messages::kOutsideSource};
+  if (job.start_byte < 0) return {.refusal = messages::kStartBelowZero};
+  if (job.length_bytes < 0 || job.length_bytes > kMax - job.start_byte) {
+    return {.refusal = messages::kOutsideSource};
+  }
+  const Area area{.begin = job.start_byte, .end = job.start_byte + job.length_bytes};
+  if (area.end > source.size_bytes) return {.refusal = messages::kOutsideSource};
+  if (target.is_image) {
+    report.Information(messages::kImageTargetGrows);
+  } else if (area.end > target.size_bytes) {
+    return {.refusal = messages::kOutsideTarget};
+  }
+  return area;
+}
+
+Area WholeArea(const MediaRecord& source, const MediaRecord& target, WorkerReport& report) {
+  if (target.is_image) {
+    report.Information(messages::kImageTargetGrows);
+  } else if (source.size_bytes > target.size_bytes) {
+    return {.refusal = messages::kTargetTooSmall};
+  }
+  return {.begin = 0, .end = source.size_bytes};
+}
+
+}  // namespace
+
+std::uint32_t CopyWorker(const TransferJob& job, const TransferEnvironment& environment) {
+  WorkerReport report(*job.window);
+  platform::DeviceAccess& devices = *environment.devices;
+
+  const MediaRecord* source_record = RecordAt(*environment.source_table, job.source_index);
+  MediumPtr source = source_record ? OpenSource(devices, *source_record) : nullptr;
+  if (!source) {
+    report.Done();
+    report.Error(messages::kSourceOpenError);
+    return 0;
+  }
+  const MediaRecord* target_record = RecordAt(*environment.target_table, job.target_index);
+  if (target_record == nullptr) {
+    source.reset();
+    report.Done();
+    report.Error(messages::kTargetOpenError);
+    return 0;
+  }
+  // Taken now: a later change of the lists does not reach a running copy.
+  const MediaRecord S = *source_record;
+  const MediaRecord T = *target_record;
+  auto opened = devices.Open(TextOf(T.path), Access::kReadWrite, Share::kRead, DispositionFor(T));
+  if (!opened.medium) {
+    source.reset();
+    report.Done();
+    report.TargetOpenFailed(opened.error);
+    return 0;
+  }
+  MediumPtr target = std::move(opened.medium);
+
+  // Refusals come before any data moves; the dialog is idle again before the message.
+  auto refuse = [&](std::u16string_view message) {
+    source.reset();
+    target.reset();
+    report.Done();
+    report.Error(message);
+    return 0u;
+  };
+  const Area area = job.range_mode != 0 ? RangeArea(job, S, T, report) : WholeArea(S, T, report);
+  if (area.refusal) return refuse(*area.refusal);
+  if (!source->SetPosition(area.begin) || !target->SetPosition(area.begin)) {
+    return refuse(messages::kPositionError);
+  }
+  auto buffer = ChunkBuffer::Allocate();
+  if (!buffer) {
+    source.reset();
+    target.reset();
+    report.Done();
+    return 0;
+  }
+
+  const std::uint32_t bps = S.bytes_per_sector;
+  const std::int64_t total = area.end - area.begin;
+  bool failed = false;
+  std::optional<std::u16string_view> detail;
+  for (std::int64_t pos = area.begin; pos < area.end;) {
+    if (environment.run_flag->load() == 0) break;  // a stopped copy ends like a complete one
+    if (!source->SetPosition(pos) || !target->SetPosition(pos)) {
+      failed = true;
+      break;
+    }
+    const std::int64_t n = StepBytes(area.end - pos, bps);
+    // A sector size of 0 or past a chunk cannot be moved through the buffer.
+    if (n <= 0 || n > kChunkBytes) {
+      failed = true, detail = messages::kReadError;
+      break;
+    }
+    const auto data = buffer->first(n);
+    const auto read = source->Read(data);
+    if (!read.ok || static_cast<std::int64_t>(read.moved) != n) {
+      failed = true, detail = messages::kReadError;
+      break;
+    }
+    pos += n;
+    const auto written = target->Write(data);
+    if (!written.ok || static_cast<std::int64_t>(written.moved) != n) {
+      failed = true, detail = messages::kWriteError;
+      break;
+    }
+    report.Progress(ProgressPercent(pos - area.begin, total, bps));
+  }
+
+  // "Done" means on the medium: what the flush cannot make durable was not written.
+  const bool flushed = target->Flush();
+  if (!failed && !flushed) failed = true, detail = messages::kWriteError;
+  report.Outcome(failed, detail, messages::kCopyDone, messages::kCopyFailed);
+  buffer.reset();
+  source.reset();
+  target.reset();
+  report.Done();
+  return 0;
+}
+
+}  // namespace ombrix

@@ -1,0 +1,33 @@
+// How a worker talks to the dialog: the two notifications and its message boxes, all owned by
+// the dialog window and each blocking the worker until the dialog has handled it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "platform/device.h"
+#include "platform/window.h"
+
+namespace ombrix {
+
+class WorkerReport {
+ public:
+  explicit WorkerReport(platform::DialogWindow& window) : window_(window) {}
+
+  void Done();
+  void Progress(std::uint16_t percent);
+  void Information(std::u16string_view text);  // title "提示", information icon
+  void Error(std::u16string_view text);        // title "错误", error icon
+  // The last boxes of a transfer that ran its loop: on failure its detail (if any) and the
+  // failure message, otherwise the completion message.
+  void Outcome(bool failed, std::optional<std::u16string_view> detail, std::u16string_view done,
+               std::u16string_view failure);
+  // The target's open failed: says why first when it is in use, then the open error.
+  void TargetOpenFailed(platform::OpenError error);
+
+ private:
+  platform::DialogWindow& window_;
+};
+
+}  // namespace ombrix

@@ -1,0 +1,82 @@
+// The zero-fill: the whole target drive overwritten with zeros, in chunk steps with a
+// sector-by-sector tail.
+#include <algorithm>
+#include <optional>
+
+#include "transfer/chunk_buffer.h"
+#include "transfer/messages.h"
+#include "transfer/transfer.h"
+#include "transfer/worker_report.h"
+
+namespace ombrix {
+
+std::uint32_t ZeroWorker(const TransferJob& job, const TransferEnvironment& environment) {
+  using platform::Access, platform::Share, platform::Disposition;
+  WorkerReport report(*job.window);
+
+  const MediaRecord* record = RecordAt(*environment.target_table, job.target_index);
+  if (record == nullptr) {
+    report.Done();
+    report.Error(messages::kTargetOpenError);
+    return 0;
+  }
+  const MediaRecord T = *record;
+  if (T.is_image) {
+    report.Information(messages::kZeroImageRefused);
+    report.Done();
+    return 0;
+  }
+  auto opened = environment.devices->Open(TextOf(T.path), Access::kReadWrite, Share::kRead,
+                                          Disposition::kOpenExisting);
+  if (!opened.medium) {
+    report.Done();
+    report.TargetOpenFailed(opened.error);
+    return 0;
+  }
+  platform::MediumPtr target = std::move(opened.medium);
+  if (!target->SetPosition(0)) {
+    target.reset();
+    report.Done();
+    report.Error(messages::kPositionError);
+    return 0;
+  }
+  auto buffer = ChunkBuffer::Allocate();
+  if (!buffer) {
+    target.reset();
+    report.Done();
+    return 0;
+  }
+  const auto zeros = buffer->first(kChunkBytes);
+  std::fill(zeros.begin(), zeros.end(), std::byte{0});
+
+  const std::uint32_t bps = T.bytes_per_sector;
+  std::optional<std::u16string_view> failure;
+  for (std::int64_t pos = 0; pos < T.size_bytes;) {
+    if (environment.run_flag->load() == 0) break;  // a stopped zero-fill ends like a complete one
+    if (!target->SetPosition(pos)) {
+      failure = messages::kPositionError;
+      break;
+    }
+    const std::int64_t n = StepBytes(T.size_bytes - pos, bps);
+    // A sector size of 0 or past a chunk cannot be written from the buffer.
+    const auto written =
+        n > 0 && n <= kChunkBytes ? target->Write(buffer->first(n)) : platform::IoResult{};
+    if (!written.ok || static_cast<std::int64_t>(written.moved) != n) {
+      failure = messages::kWriteError;
+      break;
+    }
+    pos += n;
+    report.Progress(ProgressPercent(pos, T.size_bytes, bps));
+  }
+
+  // "Done" means on the medium: what the flush cannot make durable was not written.
+  const bool flushed = target->Flush();
+  if (!failure && !flushed) failure = messages::kWriteError;
+  report.Outcome(failure.has_value(), failure, messages::kZeroDone, messages::kZeroFailed);
+  buffer.reset();
+  target.reset();
+  report.Done();
+  return 0;
+}
+
+}  // namespace ombrix

@@ -8,14 +8,6 @@
 
 namespace ombrix {
 
-namespace {
-
-std::u16string Widen(std::string_view ascii) {
-  return {ascii.begin(), ascii.end()};
-}
-
-}  // namespace
-
 std::u16string FormatCapacity(std::int64_t size_bytes) {
   constexpr std::int64_t kGiB = std::int64_t{1} << 30;
   constexpr std::int64_t kTiB = std::int64_t{1} << 40;
@@ -35,11 +27,11 @@ std::u16string FormatCapacity(std::int64_t size_bytes) {
   char text[64];
   const int length = std::snprintf(text, sizeof text, format, static_cast<double>(rounded));
   const int used = length < 0 ? 0 : std::min(length, static_cast<int>(sizeof text) - 1);
-  return Widen({text, static_cast<std::size_t>(used)});
+  return WidenAscii({text, static_cast<std::size_t>(used)});
 }
 
 std::u16string DriveLabel(const MediaRecord& record) {
-  return Widen("HD" + std::to_string(record.number) + ": ") +
+  return WidenAscii("HD" + std::to_string(record.number) + ": ") +
          CleanForDisplay(platform::AnsiToUtf16(AnsiTextOf(record.model))) +
          FormatCapacity(record.size_bytes);
 }

@@ -7,6 +7,9 @@ packages=(
   googletest                        # GoogleTest sources, built with our own flags
   clang-format                      # the tree's formatting is checked
   util-linux                        # losetup, for tests on real loop devices
+  qt6-base-dev qt6-svg-dev          # the window, and the icon rendered from its SVG
+  qt6-translations-l10n             # Chinese captions in Qt's own file dialogs
+  fonts-wqy-microhei                # a sans-serif with Chinese glyphs for the dialogs
 )
 
 missing=()

@@ -7,8 +7,5 @@ scripts/install-deps.sh
 cmake --preset dev >/dev/null
 cmake --build --preset dev
 
-program=build/dev/app/ombrix
-if [ -x "$program" ]; then
-  exec "$program"
-fi
-echo "Built. The window is not part of this build yet."
+# Without a display the program says so itself, in one line.
+exec build/dev/app/ombrix "$@"

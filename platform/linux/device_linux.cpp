@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/drive_path.h"
+#include "platform/linux/sysfs.h"
 #include "platform/linux/sysfs_identity.h"
 #include "platform/text.h"
 
@@ -76,6 +77,9 @@ std::optional<std::int64_t> BlockDeviceSize(int fd) {
   return static_cast<std::int64_t>(bytes);
 }
 
+constexpr std::uint32_t kDefaultSectorSize = 512;
+constexpr std::uint64_t kChunkLimit = 1 << 20;  // no sector is larger than a transfer step
+
 // What a drive handle knows beyond its descriptor.
 struct DriveInfo {
   std::filesystem::path block_dir;
@@ -129,11 +133,11 @@ class LinuxMedium final : public Medium {
   }
 
   std::optional<DiskGeometryEx> DriveGeometry() override {
-    if (!drive_ || !block_device_) return std::nullopt;
-    const auto size = BlockDeviceSize(fd_.get());
-    int sector = 0;
-    if (!size || ::ioctl(fd_.get(), BLKSSZGET, &sector) != 0 || sector <= 0) return std::nullopt;
-    const auto bps = static_cast<std::uint32_t>(sector);
+    if (!drive_) return std::nullopt;
+    const auto size = FileSize();
+    const auto sector = SectorSize();
+    if (!size || !sector) return std::nullopt;
+    const std::uint32_t bps = *sector;
     return DiskGeometryEx{
         .cylinders = *size / (std::int64_t{kHeads} * kSectorsPerTrack * bps),
         .media_type = kFixedMedia,
@@ -142,6 +146,21 @@ class LinuxMedium final : public Medium {
         .bytes_per_sector = bps,
         .disk_size = *size,
     };
+  }
+
+  // The logical sector size: the kernel's for a block device; for a file standing in for one
+  // (a machine assembled in a folder), what its sysfs attributes say, 512 by default.
+  std::optional<std::uint32_t> SectorSize() const {
+    if (block_device_) {
+      int sector = 0;
+      if (::ioctl(fd_.get(), BLKSSZGET, &sector) != 0 || sector <= 0) return std::nullopt;
+      return static_cast<std::uint32_t>(sector);
+    }
+    const auto text = sysfs::ReadFile(drive_->block_dir / "queue" / "logical_block_size");
+    const auto value = text ? sysfs::ParseDecimal(sysfs::AttributeText(*text)) : std::nullopt;
+    if (!text) return kDefaultSectorSize;
+    if (!value || *value == 0 || *value > kChunkLimit) return std::nullopt;
+    return static_cast<std::uint32_t>(*value);
   }
 
   std::optional<StorageDescriptorTexts> StorageDescriptor() override {

@@ -83,8 +83,11 @@ TEST_F(DiscoveryTest, IdentityTextsBecomeModelSerialAndFirmware) {
 }
 
 TEST_F(DiscoveryTest, GeometryFailureGivesSizeZero) {
-  // A regular file stands in for the node: the geometry query fails on it.
-  machine_.Add({.name = "sda", .dev = "8:0", .size_bytes = 4 << 20});
+  // A sector size no drive has: the geometry query fails.
+  machine_.Add({.name = "sda",
+                .dev = "8:0",
+                .size_bytes = 4 << 20,
+                .attributes = {{"queue/logical_block_size", "0\n"}}});
   Discover();
   ASSERT_EQ(source_list_.GetCount(), 1);
   EXPECT_EQ(source_[0].size_bytes, 0);

@@ -29,7 +29,7 @@ inline constexpr std::u16string_view kRegistryKey = u"应用程序向导生成�
 
 // The maker's texts in the about boxes. The web address is also what the browser opens.
 inline constexpr std::u16string_view kWebAddress = u"ombrix.example.org";
-inline constexpr std::u16string_view kEmailAddress = u"dev@ombrix.example.org";
+inline constexpr std::u16string_view kEmailAddress = u"ombrix@example.org";
 inline constexpr std::u16string_view kMessagingNumber = u"未提供";
 inline constexpr std::u16string_view kAboutSecondLine = u"磁盘扇区复制与清零工具";
 

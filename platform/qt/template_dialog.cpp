@@ -298,8 +298,8 @@ int TemplateDialog::GetProgressPos(int id) const {
 
 void TemplateDialog::SetProgressText(int id, std::u16string_view text) {
   if (auto* bar = qobject_cast<QProgressBar*>(Control(id))) {
-    // "%" is the bar's own placeholder character; the text is shown as it is.
-    bar->setFormat(ToQString(text).replace(QLatin1Char('%'), QStringLiteral("%%")));
+    // The bar would replace "%p", "%v" and "%m"; the program's texts hold none of them.
+    bar->setFormat(ToQString(text));
     bar->setTextVisible(!text.empty());
   }
 }

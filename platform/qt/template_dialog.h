@@ -54,6 +54,7 @@ class TemplateDialog final : public QDialog, public DialogHost {
   QWidget* Control(int id) const;
   const DialogTemplate& Template() const { return template_; }
   const DialogBaseUnits& BaseUnits() const { return units_; }
+  QMenu* SystemMenu() const { return system_menu_.get(); }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

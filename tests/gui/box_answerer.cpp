@@ -1,5 +1,7 @@
 #include "tests/gui/box_answerer.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
@@ -82,11 +84,14 @@ void BoxAnswerer::Clear() {
 
 void BoxAnswerer::Poll() {
   QWidget* modal = QApplication::activeModalWidget();
-  if (modal == nullptr || !modal->isVisible() || modal == handled_) return;
+  if (modal == nullptr || !modal->isVisible()) return;
+  // A window shows again when a box it opened closes; it has been answered already.
+  std::erase_if(handled_, [](const QPointer<QWidget>& window) { return window.isNull(); });
+  if (std::find(handled_.begin(), handled_.end(), modal) != handled_.end()) return;
   // Each window is answered once, from the event loop rather than from this timer: an answer
   // may open the next window (the file dialog's overwrite question), which this timer must then
   // be free to answer.
-  handled_ = modal;
+  handled_.emplace_back(modal);
   auto later = [modal](auto action) {
     QMetaObject::invokeMethod(modal, std::move(action), Qt::QueuedConnection);
   };

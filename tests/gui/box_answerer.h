@@ -36,7 +36,7 @@ class BoxAnswerer {
   void Poll();
 
   QTimer timer_;
-  QPointer<QWidget> handled_;
+  std::vector<QPointer<QWidget>> handled_;  // answered and still open
   mutable std::mutex mutex_;
   std::vector<std::u16string> sequence_;
   std::deque<int> answers_;

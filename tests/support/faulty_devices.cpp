@@ -52,6 +52,9 @@ platform::DeviceAccess::Opened FaultyDevices::Open(std::u16string_view path,
   const auto it = faults_.find(std::u16string(path));
   const MediumFaults faults = it != faults_.end() ? it->second : MediumFaults{};
   if (faults.open_error) return {nullptr, *faults.open_error};
+  if (faults.read_only && access == platform::Access::kReadWrite) {
+    return {nullptr, platform::OpenError::kOther};
+  }
   auto opened = inner_.Open(path, access, share, disposition);
   if (opened.medium) {
     opened.medium = std::make_unique<FaultyMedium>(std::move(opened.medium), faults, *this);

@@ -16,6 +16,7 @@ namespace ombrix::test {
 // Faults for the media opened by one path. Call numbers count from 0 within each open medium.
 struct MediumFaults {
   std::optional<platform::OpenError> open_error;  // the open fails so
+  bool read_only = false;                         // only opens for reading succeed
   int fail_position_at = -1;                      // that SetPosition call fails
   int fail_read_at = -1;                          // that Read fails after moving nothing
   int short_read_at = -1;                         // that Read moves one byte less

@@ -13,7 +13,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 #include "platform/qt/dialog_font.h"
 #include "platform/qt/file_dialog.h"
@@ -198,15 +200,45 @@ void TemplateDialog::EndDialog(int result) {
 }
 
 // Runs a call on the dialog's thread and waits for its result, as SendMessageW does for a window
-// of another thread.
+// of another thread. The call and its completion pass through a mutex of our own, and Qt's queue
+// only carries a wake-up without data: every access to the caller's data is then ordered in plain
+// sight (and checkable by a thread sanitizer). Should the dialog be destroyed first, the caller
+// waits for good: that happens only when the process ends with a worker still running.
 template <typename Call>
 auto TemplateDialog::OnDialogThread(Call call) {
   using Result = decltype(call());
   if (QThread::currentThread() == thread()) return call();
+
   Result result{};
-  QMetaObject::invokeMethod(
-      this, [&] { result = call(); }, Qt::BlockingQueuedConnection);
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool done = false;
+  {
+    std::lock_guard lock(calls_mutex_);
+    pending_calls_.push_back([&] {
+      result = call();
+      std::lock_guard done_lock(mutex);
+      done = true;
+      finished.notify_one();
+    });
+  }
+  QMetaObject::invokeMethod(this, "RunPendingCalls", Qt::QueuedConnection);
+  std::unique_lock lock(mutex);
+  finished.wait(lock, [&] { return done; });
   return result;
+}
+
+void TemplateDialog::RunPendingCalls() {
+  for (;;) {
+    std::function<void()> call;
+    {
+      std::lock_guard lock(calls_mutex_);
+      if (pending_calls_.empty()) return;
+      call = std::move(pending_calls_.front());
+      pending_calls_.pop_front();
+    }
+    call();
+  }
 }
 
 std::intptr_t TemplateDialog::Send(std::uint32_t message, std::uintptr_t wparam,

@@ -5,8 +5,11 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/dialog.h"
@@ -18,6 +21,8 @@ class QMenu;
 namespace ombrix::platform {
 
 class TemplateDialog final : public QDialog, public DialogHost {
+  Q_OBJECT
+
  public:
   TemplateDialog(const DialogTemplate& dialog, DialogHandler& handler, QWidget* owner);
   ~TemplateDialog() override;
@@ -63,6 +68,8 @@ class TemplateDialog final : public QDialog, public DialogHost {
   void reject() override;
 
  private:
+  // Runs the calls that other threads handed over (see OnDialogThread).
+  Q_INVOKABLE void RunPendingCalls();
   void Build();
   QWidget* MakeControl(const ControlTemplate& control);
   void Command(int id);
@@ -81,6 +88,8 @@ class TemplateDialog final : public QDialog, public DialogHost {
   std::map<int, std::unique_ptr<QtComboBox>> lists_;
   std::unique_ptr<QMenu> system_menu_;
   int default_command_ = 1;  // what Enter sends when no push button has the focus
+  std::mutex calls_mutex_;
+  std::deque<std::function<void()>> pending_calls_;
   bool ended_ = false;
   bool initialised_ = false;
 };

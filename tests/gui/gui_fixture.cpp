@@ -85,10 +85,25 @@ void GuiTest::AddDrive(const std::string& name, const std::string& dev, std::int
 }
 
 void GuiTest::Open() {
-  real_ = std::make_unique<platform::LinuxDeviceAccess>(machine_.Config());
+  OpenWith(machine_.Config());
+}
+void GuiTest::OpenOnThisMachine() {
+  OpenWith({});
+}
+
+void GuiTest::OpenWith(const platform::LinuxDeviceConfig& config) {
+  real_ = std::make_unique<platform::LinuxDeviceAccess>(config);
   devices_ = std::make_unique<FaultyDevices>(*real_);
   dialog_ = std::make_unique<ObservedDlg>(*devices_, *source_, *target_, answerer_);
   dialog_->Create();
+}
+
+int GuiTest::PositionOfNode(const std::filesystem::path& node) {
+  for (int slot = 0; slot < Count(IDC_SOURCE_LIST); ++slot) {
+    const MediaRecord& record = (*source_)[slot];
+    if (record.is_image == 0 && real_->DriveNode(record.number) == node) return slot;
+  }
+  return -1;
 }
 
 platform::TemplateDialog& GuiTest::window() {

@@ -58,6 +58,11 @@ class GuiTest : public ::testing::Test {
   std::filesystem::path MakeFile(const std::string& name, std::int64_t size);
   // Builds and shows the dialog; discovery runs over the fake machine.
   void Open();
+  // The same over this machine's real drives (only for tests that write to their own loop
+  // devices).
+  void OpenOnThisMachine();
+  // The list position of the drive whose device node is `node`, or -1.
+  int PositionOfNode(const std::filesystem::path& node);
 
   platform::TemplateDialog& window();
   void Click(int id);
@@ -69,6 +74,8 @@ class GuiTest : public ::testing::Test {
   // Serves the event loop until the transfer has ended (or a minute has passed).
   void WaitForIdle();
   std::vector<std::u16string> Sequence() { return answerer_.Sequence(); }
+
+  void OpenWith(const platform::LinuxDeviceConfig& config);
 
   TempDir dir_;
   FakeMachine machine_;

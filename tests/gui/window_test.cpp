@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QUrl>
-#include <cstdlib>
 
 #include "app/resources.h"
 #include "platform/qt/qt_text.h"
@@ -37,8 +36,7 @@ class UrlCatcher : public QObject {
 };
 
 std::filesystem::path ArtefactDir() {
-  const char* dir = std::getenv("OMBRIX_ARTEFACTS");
-  std::filesystem::path path = dir != nullptr ? dir : "artefacts";
+  const std::filesystem::path path = OMBRIX_ARTEFACT_DIR;
   std::filesystem::create_directories(path);
   return path;
 }
@@ -173,10 +171,17 @@ TEST_P(LeaveTest, AsksBeforeTheDialogEnds) {
   }
 }
 
+std::string LeaveName(const ::testing::TestParamInfo<std::tuple<Leave, int>>& info) {
+  const char* ways[] = {"ExitButton", "Escape", "CloseBox"};
+  return std::string(ways[static_cast<int>(std::get<0>(info.param))]) +
+         (std::get<1>(info.param) == kIdYes ? "Yes" : "No");
+}
+
 INSTANTIATE_TEST_SUITE_P(Ways, LeaveTest,
                          ::testing::Combine(::testing::Values(Leave::kExitButton, Leave::kEscape,
                                                               Leave::kCloseBox),
-                                            ::testing::Values(kIdYes, kIdNo)));
+                                            ::testing::Values(kIdYes, kIdNo)),
+                         LeaveName);
 
 TEST_F(WindowTest, EnterOpensTheInformationBoxUnlessAButtonHasTheFocus) {
   Open();

@@ -103,4 +103,7 @@ class DeviceAccess {
                       Disposition disposition) = 0;
 };
 
+// The device access of the system the program runs on.
+std::unique_ptr<DeviceAccess> MakeSystemDeviceAccess();
+
 }  // namespace ombrix::platform

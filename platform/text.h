@@ -11,8 +11,8 @@ namespace ombrix::platform {
 // Converts a text in the system code page to UTF-16. Bytes that do not decode become U+FFFD.
 std::u16string AnsiToUtf16(std::string_view text);
 
-// A UTF-16 file path in the form the system's file calls take it, or nothing when the path cannot
-// be represented (an unpaired surrogate, an embedded zero).
+// (Linux) A UTF-16 file path in the form the system's file calls take it, or nothing when the path
+// cannot be represented (an unpaired surrogate, an embedded zero).
 std::optional<std::string> NativePath(std::u16string_view path);
 
 }  // namespace ombrix::platform

@@ -10,6 +10,9 @@ packages=(
   qt6-base-dev qt6-svg-dev          # the window, and the icon rendered from its SVG
   qt6-translations-l10n             # Chinese captions in Qt's own file dialogs
   fonts-wqy-microhei                # a sans-serif with Chinese glyphs for the dialogs
+  g++-mingw-w64-x86-64-posix        # the Windows program, x86_64 (its tests run under Wine)
+  g++-mingw-w64-i686-posix          # the Windows program, i686 (the product)
+  wine wine64                       # runs the x86_64 Windows tests
 )
 
 missing=()

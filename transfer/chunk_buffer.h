@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdlib>
 #include <memory>
+#include <new>
 #include <optional>
 #include <span>
 
@@ -16,7 +16,7 @@ class ChunkBuffer {
  public:
   // Nothing when the memory cannot be had.
   static std::optional<ChunkBuffer> Allocate() {
-    void* memory = std::aligned_alloc(kAlignment, kChunkBytes);
+    void* memory = ::operator new(kChunkBytes, kAlignment, std::nothrow);
     if (memory == nullptr) return std::nullopt;
     return ChunkBuffer(static_cast<std::byte*>(memory));
   }
@@ -26,9 +26,9 @@ class ChunkBuffer {
   }
 
  private:
-  static constexpr std::size_t kAlignment = 4096;
+  static constexpr std::align_val_t kAlignment{4096};
   struct Free {
-    void operator()(std::byte* p) const { std::free(p); }
+    void operator()(std::byte* p) const { ::operator delete(p, kAlignment); }
   };
   explicit ChunkBuffer(std::byte* memory) : memory_(memory) {}
   std::unique_ptr<std::byte, Free> memory_;

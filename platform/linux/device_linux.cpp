@@ -261,4 +261,8 @@ DeviceAccess::Opened LinuxDeviceAccess::OpenImage(std::u16string_view path, Acce
   return {std::make_unique<LinuxMedium>(std::move(fd), false, std::nullopt), OpenError::kNone};
 }
 
+std::unique_ptr<DeviceAccess> MakeSystemDeviceAccess() {
+  return std::make_unique<LinuxDeviceAccess>();
+}
+
 }  // namespace ombrix::platform

@@ -12,7 +12,7 @@ inline std::u16string U16(std::string_view ascii) {
   return {ascii.begin(), ascii.end()};
 }
 inline std::u16string PathU16(const std::filesystem::path& p) {
-  return U16(p.string());
+  return p.u16string();
 }
 // Narrows a UTF-16 text for printing; non-ASCII characters become '?'.
 inline std::string Ascii(std::u16string_view text) {

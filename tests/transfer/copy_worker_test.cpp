@@ -240,8 +240,8 @@ TEST_F(CopyImages, FailuresReportInTheirOrderAndKeepEarlierSteps) {
 TEST_F(CopyImages, TargetHeldByAnotherWriterIsReportedAsInUse) {
   MakeSource(kMiB);
   WriteFile(target_file_, "");
-  auto holder = real_.Open(PathU16(target_file_), platform::Access::kReadWrite,
-                           platform::Share::kRead, platform::Disposition::kOpenExisting);
+  auto holder = real_->Open(PathU16(target_file_), platform::Access::kReadWrite,
+                            platform::Share::kRead, platform::Disposition::kOpenExisting);
   ASSERT_TRUE(holder.medium);
   RunCopy(WholeJob(source_slot_, target_slot_));
   EXPECT_EQ(window_.Sequence(),

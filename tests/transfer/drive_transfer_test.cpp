@@ -30,7 +30,8 @@ struct MachineHolder {
 
 class DriveTransfers : protected MachineHolder, public test::TransferTest {
  protected:
-  DriveTransfers() : TransferTest(machine.Config()) {}
+  DriveTransfers()
+      : TransferTest(std::make_unique<platform::LinuxDeviceAccess>(machine.Config())) {}
 
   // Adds drive sdX with the given bytes; returns its drive number.
   int AddDisk(const std::string& bytes) {
@@ -46,7 +47,7 @@ class DriveTransfers : protected MachineHolder, public test::TransferTest {
   }
   // Lists the disks in both tables; call after adding them.
   void ListDisks(std::uint32_t bps = 512) {
-    real_.SnapshotDrives();
+    real_->SnapshotDrives();
     for (int n = 0; n < disks_; ++n) {
       const auto size = static_cast<std::int64_t>(Disk(n).size());
       AddSource(Drive(n, size, bps));

@@ -1,6 +1,9 @@
 #include "tests/transfer/transfer_fixture.h"
 
 #include <filesystem>
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 #include <random>
 
 #include "catalogue/image_entries.h"
@@ -20,24 +23,31 @@ std::string PatternBytes(std::size_t size, std::uint64_t seed) {
   return bytes;
 }
 
-int OpenFileDescriptors() {
+int OpenHandles() {
+#if defined(_WIN32)
+  DWORD count = 0;
+  ::GetProcessHandleCount(::GetCurrentProcess(), &count);
+  return static_cast<int>(count);
+#else
   int count = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
     ++count;
   }
   return count;
+#endif
 }
 
-TransferTest::TransferTest(platform::LinuxDeviceConfig config) : real_(std::move(config)) {}
+TransferTest::TransferTest(std::unique_ptr<platform::DeviceAccess> devices)
+    : real_(std::move(devices)) {}
 
 void TransferTest::SetUp() {
-  real_.SnapshotDrives();
-  descriptors_before_ = OpenFileDescriptors();
+  real_->SnapshotDrives();
+  handles_before_ = OpenHandles();
 }
 
 void TransferTest::TearDown() {
   EXPECT_EQ(devices_.open_media(), 0) << "a medium was left open";
-  EXPECT_EQ(OpenFileDescriptors(), descriptors_before_) << "a file descriptor was left open";
+  EXPECT_EQ(OpenHandles(), handles_before_) << "a file descriptor or handle was left open";
 }
 
 int TransferTest::AddSource(const MediaRecord& record) {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "catalogue/media_record.h"
-#include "platform/linux/device_linux.h"
+#include "platform/device.h"
 #include "tests/support/faulty_devices.h"
 #include "tests/support/recording_window.h"
 #include "tests/support/temp_dir.h"
@@ -20,12 +20,13 @@ namespace ombrix::test {
 
 // Deterministic bytes that differ at every offset and from run to run of the seed.
 std::string PatternBytes(std::size_t size, std::uint64_t seed);
-// The number of this process's open file descriptors.
-int OpenFileDescriptors();
+// The number of this process's open file descriptors (handles on Windows).
+int OpenHandles();
 
 class TransferTest : public ::testing::Test {
  protected:
-  explicit TransferTest(platform::LinuxDeviceConfig config = {});
+  explicit TransferTest(
+      std::unique_ptr<platform::DeviceAccess> devices = platform::MakeSystemDeviceAccess());
   void SetUp() override;
   void TearDown() override;
 
@@ -49,13 +50,13 @@ class TransferTest : public ::testing::Test {
   void StopAtStep(int step);
 
   TempDir dir_;
-  platform::LinuxDeviceAccess real_;
-  FaultyDevices devices_{real_};
+  std::unique_ptr<platform::DeviceAccess> real_;
+  FaultyDevices devices_{*real_};
   RecordingWindow window_;
   MediaTable source_{}, target_{};
   int source_count_ = 0, target_count_ = 0;
   std::atomic<std::int32_t> run_flag_{1};
-  int descriptors_before_ = 0;
+  int handles_before_ = 0;
 };
 
 }  // namespace ombrix::test

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
+#include "platform/linux/device_linux.h"
 #include "tests/support/loop_device.h"
 #include "tests/support/strings.h"
 #include "tests/transfer/transfer_fixture.h"
@@ -30,6 +31,9 @@ const char* Name(Kind k) {
 
 class LoopTransfers : public test::TransferTest {
  protected:
+  // The fixture's device access is this system's: on Linux, the one that knows the nodes.
+  platform::LinuxDeviceAccess& Linux() { return static_cast<platform::LinuxDeviceAccess&>(*real_); }
+
   // A medium of the given kind holding `bytes` (an image target starts missing); returns the file
   // that holds its bytes.
   struct Medium {
@@ -51,10 +55,10 @@ class LoopTransfers : public test::TransferTest {
     if (kind == Kind::kImage) {
       return as_target ? AddTargetImage(m.file) : AddSourceImage(m.file);
     }
-    real_.SnapshotDrives();
+    real_->SnapshotDrives();
     int number = 0;
-    while (real_.DriveNode(number) && real_.DriveNode(number) != m.loop->node()) ++number;
-    EXPECT_TRUE(real_.DriveNode(number)) << m.loop->node();
+    while (Linux().DriveNode(number) && Linux().DriveNode(number) != m.loop->node()) ++number;
+    EXPECT_TRUE(Linux().DriveNode(number)) << m.loop->node();
     const auto record =
         Drive(number, static_cast<std::int64_t>(std::filesystem::file_size(m.file)), m.bps);
     return as_target ? AddTarget(record) : AddSource(record);
@@ -119,8 +123,8 @@ TEST_F(LoopTransfers, TargetHeldExclusivelyIsReportedAsInUse) {
   const Medium disk = Make(Kind::kLoop512, "disk.img", before, true);
   if (!disk.loop) GTEST_SKIP() << why_;
   const int s = List(Kind::kImage, source, false), t = List(Kind::kLoop512, disk, true);
-  auto holder = real_.Open(TextOf(target_[t].path), platform::Access::kReadWrite,
-                           platform::Share::kRead, platform::Disposition::kOpenExisting);
+  auto holder = real_->Open(TextOf(target_[t].path), platform::Access::kReadWrite,
+                            platform::Share::kRead, platform::Disposition::kOpenExisting);
   ASSERT_TRUE(holder.medium);
   RunCopy(WholeJob(s, t));
   RunZero(ZeroJob(t));

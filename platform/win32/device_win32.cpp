@@ -1,0 +1,178 @@
+#include "platform/win32/device_win32.h"
+
+#include <windows.h>
+#include <winioctl.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/drive_path.h"
+#include "platform/serial_encoding.h"
+#include "platform/storage_descriptor.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/volume_locks.h"
+
+namespace ombrix::platform {
+
+namespace {
+
+// The reply buffer of the identity query, as large as the storage stack may need.
+constexpr DWORD kDescriptorReplyBytes = 10000;
+// ReadFile and WriteFile move at most this much per call.
+constexpr std::size_t kMaxCallBytes = 1 << 30;
+
+std::wstring Wide(std::u16string_view text) {
+  return {text.begin(), text.end()};
+}
+
+OpenError ErrorOf(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return OpenError::kNotFound;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return OpenError::kBusy;
+    default:
+      return OpenError::kOther;
+  }
+}
+
+// Whether a serial already is the hexadecimal pairs the storage stack delivers for ATA drives.
+// Other drives (and newer Windows versions) deliver the plain serial, which is encoded the same
+// way here. A plain serial made only of an even number of hexadecimal digits cannot be told apart
+// and is taken as encoded.
+bool IsHexPairs(std::string_view text) {
+  if (text.empty() || text.size() % 2 != 0) return false;
+  for (const char c : text) {
+    const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    if (!hex) return false;
+  }
+  return true;
+}
+
+class Win32Medium final : public Medium {
+ public:
+  Win32Medium(UniqueHandle handle, bool drive, std::optional<VolumeLocks> locks)
+      : handle_(std::move(handle)), drive_(drive), locks_(std::move(locks)) {}
+
+  bool SetPosition(std::int64_t offset) override {
+    LARGE_INTEGER distance{};
+    distance.QuadPart = offset;
+    return offset >= 0 && ::SetFilePointerEx(handle_.get(), distance, nullptr, FILE_BEGIN);
+  }
+
+  IoResult Read(std::span<std::byte> buffer) override {
+    IoResult result{.ok = true};
+    while (result.moved < buffer.size()) {
+      const DWORD want = static_cast<DWORD>(std::min(buffer.size() - result.moved, kMaxCallBytes));
+      DWORD got = 0;
+      if (!::ReadFile(handle_.get(), buffer.data() + result.moved, want, &got, nullptr)) {
+        result.ok = false;
+        break;
+      }
+      if (got == 0) break;  // the end of the medium
+      result.moved += got;
+    }
+    return result;
+  }
+
+  IoResult Write(std::span<const std::byte> buffer) override {
+    IoResult result{.ok = true};
+    while (result.moved < buffer.size()) {
+      const DWORD want = static_cast<DWORD>(std::min(buffer.size() - result.moved, kMaxCallBytes));
+      DWORD put = 0;
+      if (!::WriteFile(handle_.get(), buffer.data() + result.moved, want, &put, nullptr) ||
+          put == 0) {
+        result.ok = false;
+        break;
+      }
+      result.moved += put;
+    }
+    return result;
+  }
+
+  bool Flush() override { return ::FlushFileBuffers(handle_.get()); }
+
+  std::optional<std::int64_t> FileSize() override {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(handle_.get(), &size)) return std::nullopt;
+    return size.QuadPart;
+  }
+
+  std::optional<DiskGeometryEx> DriveGeometry() override {
+    if (!drive_) return std::nullopt;
+    DISK_GEOMETRY_EX reply{};
+    DWORD returned = 0;
+    if (!::DeviceIoControl(handle_.get(), IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, nullptr, 0, &reply,
+                           sizeof reply, &returned, nullptr)) {
+      return std::nullopt;
+    }
+    return DiskGeometryEx{
+        .cylinders = reply.Geometry.Cylinders.QuadPart,
+        .media_type = static_cast<std::uint32_t>(reply.Geometry.MediaType),
+        .tracks_per_cylinder = reply.Geometry.TracksPerCylinder,
+        .sectors_per_track = reply.Geometry.SectorsPerTrack,
+        .bytes_per_sector = reply.Geometry.BytesPerSector,
+        .disk_size = reply.DiskSize.QuadPart,
+    };
+  }
+
+  std::optional<StorageDescriptorTexts> StorageDescriptor() override {
+    if (!drive_) return std::nullopt;
+    STORAGE_PROPERTY_QUERY query{};
+    query.PropertyId = StorageDeviceProperty;
+    query.QueryType = PropertyStandardQuery;
+    std::vector<std::byte> reply(kDescriptorReplyBytes);
+    DWORD returned = 0;
+    if (!::DeviceIoControl(handle_.get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query,
+                           reply.data(), kDescriptorReplyBytes, &returned, nullptr)) {
+      return std::nullopt;
+    }
+    // Only what the driver said it wrote is read.
+    std::optional<StorageDescriptorTexts> texts =
+        ParseStorageDescriptor(std::span<const std::byte>(reply.data(), returned));
+    if (texts && texts->serial && !IsHexPairs(*texts->serial)) {
+      texts->serial = EncodeSerialAsSwappedHex(*texts->serial);
+    }
+    return texts;
+  }
+
+ private:
+  UniqueHandle handle_;
+  bool drive_;
+  std::optional<VolumeLocks> locks_;  // released after the drive's handle closes
+};
+
+}  // namespace
+
+DeviceAccess::Opened Win32DeviceAccess::Open(std::u16string_view path, Access access, Share share,
+                                             Disposition disposition) {
+  const std::optional<int> drive = ParseDrivePath(path);
+  if (drive && disposition != Disposition::kOpenExisting) return {nullptr, OpenError::kOther};
+
+  std::optional<VolumeLocks> locks;
+  if (drive && access == Access::kReadWrite) {
+    locks = VolumeLocks::Acquire(*drive);
+    if (!locks) return {nullptr, OpenError::kBusy};
+  }
+
+  const DWORD desired = access == Access::kQuery  ? 0
+                        : access == Access::kRead ? GENERIC_READ
+                                                  : GENERIC_READ | GENERIC_WRITE;
+  const DWORD sharing =
+      share == Share::kRead ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
+  const DWORD creation = disposition == Disposition::kOpenAlways ? OPEN_ALWAYS : OPEN_EXISTING;
+  const DWORD attributes = drive ? 0 : FILE_ATTRIBUTE_NORMAL;
+  UniqueHandle handle(
+      ::CreateFileW(Wide(path).c_str(), desired, sharing, nullptr, creation, attributes, nullptr));
+  if (!handle.valid()) return {nullptr, ErrorOf(::GetLastError())};
+  return {std::make_unique<Win32Medium>(std::move(handle), drive.has_value(), std::move(locks)),
+          OpenError::kNone};
+}
+
+std::unique_ptr<DeviceAccess> MakeSystemDeviceAccess() {
+  return std::make_unique<Win32DeviceAccess>();
+}
+
+}  // namespace ombrix::platform

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "ui/data_exchange.h"
+
 namespace ombrix::resource {
 
 namespace {
@@ -124,6 +126,8 @@ std::u16string_view ResourceString(int id) {
   switch (id) {
     case IDS_ABOUTBOX:
       return u"关于 Ombrix(&A)...";
+    case IDP_PARSE_INT:
+      return kIntegerPrompt;
     default:
       return {};
   }

@@ -78,7 +78,9 @@ void Dialog(const platform::DialogTemplate& dialog) {
   for (const platform::ControlTemplate& c : dialog.controls) {
     const auto& r = c.rect;
     if (c.control_class == ControlClass::kStatic && c.style == platform::style::kStaticIcon) {
-      std::printf("  ICON %d, %d, %d, %d, %d, %d\n", c.icon, c.id, r.x, r.y, r.width, r.height);
+      // The icon's resource number as the caption; CONTROL keeps the rectangle, ICON would not.
+      std::printf("  CONTROL %d, %d, \"Static\", 0x%08X, %d, %d, %d, %d\n", c.icon, c.id,
+                  kChildVisible | c.style, r.x, r.y, r.width, r.height);
       continue;
     }
     std::printf("  CONTROL %s, %d, \"%s\", 0x%08X, %d, %d, %d, %d\n", Quoted(c.caption).c_str(),

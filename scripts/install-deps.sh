@@ -13,6 +13,7 @@ packages=(
   g++-mingw-w64-x86-64-posix        # the Windows program, x86_64 (its tests run under Wine)
   g++-mingw-w64-i686-posix          # the Windows program, i686 (the product)
   wine wine64                       # runs the x86_64 Windows tests
+  xvfb xauth                        # a virtual display for the Windows dialog under Wine
 )
 
 missing=()

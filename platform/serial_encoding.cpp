@@ -32,4 +32,11 @@ std::string EncodeSerialAsSwappedHex(std::string_view serial) {
   return hex;
 }
 
+std::string SerialInCatalogueForm(std::string_view delivered) {
+  const bool hex_pairs =
+      !delivered.empty() && delivered.size() % 2 == 0 &&
+      delivered.find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
+  return hex_pairs ? std::string(delivered) : EncodeSerialAsSwappedHex(delivered);
+}
+
 }  // namespace ombrix::platform

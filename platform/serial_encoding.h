@@ -17,4 +17,10 @@ inline constexpr std::size_t kMaxEncodedSerialBytes = 126;
 // byte, so the swap of the last pair ends the text right after the serial.
 std::string EncodeSerialAsSwappedHex(std::string_view serial);
 
+// A serial as a storage stack delivered it, in the form the catalogue decodes: kept when it is
+// hexadecimal pairs already (ATA drives on older Windows), encoded otherwise (the plain serials of
+// other drives and newer versions). A plain serial made only of an even number of hexadecimal
+// digits cannot be told apart and is kept.
+std::string SerialInCatalogueForm(std::string_view delivered);
+
 }  // namespace ombrix::platform

@@ -25,6 +25,8 @@ cmake --build --preset win32
 echo "== Windows: x86_64 build, its tests under Wine (they also read the product's resources)"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64
-# A Wine prefix of its own, made once before the tests share it.
-OMBRIX_WINEPREFIX="${TMPDIR:-/tmp}/ombrix-wine" cmake/wine64-run.sh wineboot --init >/dev/null 2>&1 || true
+# The Wine prefixes of the tests (one for programs with windows), made once before the tests share
+# them.
+cmake/wine64-run.sh wineboot --init >/dev/null 2>&1 || true
+cmake/wine64-gui-run.sh wineboot --init >/dev/null 2>&1 || true
 ctest --preset win64

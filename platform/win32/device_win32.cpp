@@ -38,19 +38,6 @@ OpenError ErrorOf(DWORD code) {
   }
 }
 
-// Whether a serial already is the hexadecimal pairs the storage stack delivers for ATA drives.
-// Other drives (and newer Windows versions) deliver the plain serial, which is encoded the same
-// way here. A plain serial made only of an even number of hexadecimal digits cannot be told apart
-// and is taken as encoded.
-bool IsHexPairs(std::string_view text) {
-  if (text.empty() || text.size() % 2 != 0) return false;
-  for (const char c : text) {
-    const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-    if (!hex) return false;
-  }
-  return true;
-}
-
 class Win32Medium final : public Medium {
  public:
   Win32Medium(UniqueHandle handle, bool drive, std::optional<VolumeLocks> locks)
@@ -132,9 +119,7 @@ class Win32Medium final : public Medium {
     // Only what the driver said it wrote is read.
     std::optional<StorageDescriptorTexts> texts =
         ParseStorageDescriptor(std::span<const std::byte>(reply.data(), returned));
-    if (texts && texts->serial && !IsHexPairs(*texts->serial)) {
-      texts->serial = EncodeSerialAsSwappedHex(*texts->serial);
-    }
+    if (texts && texts->serial) texts->serial = SerialInCatalogueForm(*texts->serial);
     return texts;
   }
 

@@ -33,6 +33,25 @@ TEST(SerialEncoding, RealSerialsRoundTripThroughTheCatalogueDecoding) {
   }
 }
 
+TEST(SerialEncoding, DeliveredSerialsReachTheCatalogueInOneForm) {
+  struct Case {
+    std::string delivered;  // as the storage stack hands it over
+    std::string expected;   // as the catalogue shows it
+  };
+  const Case cases[] = {
+      // Hexadecimal pairs of the swapped serial, as older Windows deliver ATA serials: kept.
+      {"2020315832593", "2020315832593"},  // odd length: not pairs, so plain text
+      {"202031583259", "X1Y2"},
+      // Plain serials, as other drives and newer Windows deliver them: encoded.
+      {"WD-WCAV12345678", "WD-WCAV12345678"},
+      {"S3Z9NB0K123456A  ", "S3Z9NB0K123456A"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SerialFromText(SerialInCatalogueForm(c.delivered)), c.expected) << c.delivered;
+  }
+}
+
 TEST(SerialEncoding, IsHexOfSwappedPairs) {
   EXPECT_EQ(EncodeSerialAsSwappedHex("1X2Y"), "58315932");
   EXPECT_EQ(EncodeSerialAsSwappedHex("ABC"), "42410043");

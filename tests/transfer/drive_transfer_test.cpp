@@ -102,14 +102,6 @@ TEST_F(DriveTransfers, ZeroFillStepsAndProgress) {
   EXPECT_EQ(window_.Sequence(), (Sequence{Info(msg::kZeroDone), kDone}));
 }
 
-TEST_F(DriveTransfers, ZeroFillRefusesImagesWithoutOpeningThem) {
-  const int image = AddTargetImage(dir_ / "target.img");
-  RunZero(ZeroJob(image));
-  EXPECT_EQ(window_.Sequence(), (Sequence{Info(msg::kZeroImageRefused), kDone}));
-  EXPECT_EQ(devices_.opens(), 0);
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "target.img"));
-}
-
 TEST_F(DriveTransfers, ZeroFillStopsAfterTheStepInProgress) {
   const std::string before = PatternBytes(3 * kMiB, 4);
   AddDisk(before);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/resources.h"
+#include "platform/drive_path.h"
 #include "platform/win32/device_win32.h"
 #include "platform/win32/dialog_win32.h"
 #include "ui/ombrix_dlg.h"
@@ -142,9 +143,23 @@ void Screenshot(HWND window, const std::filesystem::path& path) {
   ::ReleaseDC(nullptr, screen);
 }
 
+// Image files through the real device layer, and no drives at all: no test opens a real disk.
+class NoDrives final : public platform::DeviceAccess {
+ public:
+  void SnapshotDrives() override {}
+  Opened Open(std::u16string_view path, platform::Access access, platform::Share share,
+              platform::Disposition disposition) override {
+    if (platform::ParseDrivePath(path)) return {nullptr, platform::OpenError::kNotFound};
+    return files_.Open(path, access, share, disposition);
+  }
+
+ private:
+  platform::Win32DeviceAccess files_;
+};
+
 TEST(MainDialog, RunsFromItsResourceTemplate) {
   platform::InitCommonControls();
-  platform::Win32DeviceAccess devices;
+  NoDrives devices;
   auto source = std::make_unique<MediaTable>();
   auto target = std::make_unique<MediaTable>();
   COmbrixDlg dialog(devices, *source, *target);

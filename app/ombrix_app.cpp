@@ -15,7 +15,7 @@ bool COmbrixApp::InitInstance(platform::DeviceAccess& devices) {
     dialog.DoModal();
     // Leaving does not wait for a running transfer: it ends with the process, before anything
     // it still uses is torn down.
-    if (dialog.transfer_running()) platform::EndProcessNow(0);
+    if (dialog.transfer_running() || TransfersRunning() > 0) platform::EndProcessNow(0);
   }
   return false;
 }

@@ -71,4 +71,8 @@ std::uint32_t ZeroWorker(const TransferJob& job, const TransferEnvironment& envi
 bool StartTransfer(WorkerRoutine worker, const TransferJob& job,
                    const TransferEnvironment& environment);
 
+// Workers started by StartTransfer that have not returned yet. A worker may still show its last
+// box after it has sent WM_TRANSFER_DONE.
+int TransfersRunning();
+
 }  // namespace ombrix

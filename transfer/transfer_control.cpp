@@ -33,14 +33,27 @@ ByteRange RangeInBytes(std::int64_t start_sector, std::int64_t sector_count,
   return range;
 }
 
+namespace {
+std::atomic<int> workers_running{0};
+}  // namespace
+
 bool StartTransfer(WorkerRoutine worker, const TransferJob& job,
                    const TransferEnvironment& environment) {
+  ++workers_running;
   try {
-    std::thread([worker, job, environment] { worker(job, environment); }).detach();
+    std::thread([worker, job, environment] {
+      worker(job, environment);
+      --workers_running;
+    }).detach();
     return true;
   } catch (const std::system_error&) {
+    --workers_running;
     return false;
   }
+}
+
+int TransfersRunning() {
+  return workers_running.load();
 }
 
 }  // namespace ombrix

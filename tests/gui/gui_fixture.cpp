@@ -49,7 +49,7 @@ void GuiTest::SetUp() {
 }
 
 void GuiTest::TearDown() {
-  if (dialog_ && dialog_->transfer_running()) WaitForIdle();
+  if (dialog_ && (dialog_->transfer_running() || TransfersRunning() > 0)) WaitForIdle();
   dialog_.reset();
   if (devices_) {
     EXPECT_EQ(devices_->open_media(), 0) << "a medium was left open";
@@ -136,10 +136,12 @@ int GuiTest::Selection(int list) {
 
 void GuiTest::WaitForIdle() {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-  while (dialog_->transfer_running() && std::chrono::steady_clock::now() < deadline) {
+  // Until the dialog is idle and the worker has returned: it may show a box after its end report.
+  auto running = [this] { return dialog_->transfer_running() || TransfersRunning() > 0; };
+  while (running() && std::chrono::steady_clock::now() < deadline) {
     QApplication::processEvents(QEventLoop::AllEvents, 10);
   }
-  ASSERT_FALSE(dialog_->transfer_running()) << "the transfer did not end";
+  ASSERT_FALSE(running()) << "the transfer did not end";
 }
 
 ::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {

@@ -266,10 +266,20 @@ std::uint32_t SignallingCopy(const TransferJob& job, const TransferEnvironment& 
 TEST_F(CopyImages, StartTransferRunsTheWorkerOnItsOwnThread) {
   const std::string source = MakeSource(2 * kMiB);
   std::thread::id worker_thread;
-  window_.on_event = [&](const test::WindowEvent&) { worker_thread = std::this_thread::get_id(); };
+  int counted_while_running = 0;
+  window_.on_event = [&](const test::WindowEvent&) {
+    worker_thread = std::this_thread::get_id();
+    counted_while_running = TransfersRunning();
+  };
   ASSERT_TRUE(StartTransfer(SignallingCopy, WholeJob(source_slot_, target_slot_), Environment()));
   worker_returned.acquire();
   EXPECT_NE(worker_thread, std::this_thread::get_id());
+  EXPECT_EQ(counted_while_running, 1);
+  // It stops counting once it has returned.
+  for (int i = 0; i < 5000 && TransfersRunning() != 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_EQ(TransfersRunning(), 0);
   EXPECT_EQ(window_.DoneCount(), 1);
   EXPECT_TRUE(ReadFile(target_file_) == source);
 }

@@ -9,22 +9,13 @@
 namespace ombrix::platform {
 namespace {
 
-// The drive number discovery gives a node, or -1.
-int DriveNumberOf(const LinuxDeviceAccess& devices, const std::filesystem::path& node) {
-  for (int n = 0; n < 128; ++n) {
-    if (devices.DriveNode(n) == node) return n;
-  }
-  return -1;
-}
-
 TEST(LoopDrives, GeometryOfBothSectorSizes) {
   for (std::uint32_t sector : {512u, 4096u}) {
     test::TempDir dir;
     test::ResizeFile(dir / "disk.img", 300 << 20);
     OMBRIX_ATTACH_LOOP_OR_SKIP(loop, dir / "disk.img", sector);
     LinuxDeviceAccess devices;
-    devices.SnapshotDrives();
-    const int n = DriveNumberOf(devices, loop->node());
+    const int n = test::DriveNumberOfNode(devices, loop->node());
     ASSERT_GE(n, 0);
     auto medium =
         devices
@@ -47,8 +38,7 @@ TEST(LoopDrives, WritingOpenIsExclusive) {
   test::ResizeFile(dir / "disk.img", 8 << 20);
   OMBRIX_ATTACH_LOOP_OR_SKIP(loop, dir / "disk.img", 512);
   LinuxDeviceAccess devices;
-  devices.SnapshotDrives();
-  const std::u16string path = FormatDrivePath(DriveNumberOf(devices, loop->node()));
+  const std::u16string path = FormatDrivePath(test::DriveNumberOfNode(devices, loop->node()));
 
   auto writer = devices.Open(path, Access::kReadWrite, Share::kRead, Disposition::kOpenExisting);
   ASSERT_TRUE(writer.medium);
@@ -66,8 +56,7 @@ TEST(LoopDrives, AReattachedNodeIsNotTheListedDrive) {
   test::ResizeFile(dir / "second.img", 8 << 20);  // same size: only the disk sequence tells
   OMBRIX_ATTACH_LOOP_OR_SKIP(first, dir / "first.img", 512);
   LinuxDeviceAccess devices;
-  devices.SnapshotDrives();
-  const int n = DriveNumberOf(devices, first->node());
+  const int n = test::DriveNumberOfNode(devices, first->node());
   ASSERT_GE(n, 0);
   const auto node = first->node();
   first->Detach();

@@ -81,10 +81,8 @@ class DdDifferential : public test::TransferTest {
     if (m.kind == Kind::kImage) {
       return as_target ? AddTargetImage(m.file) : AddSourceImage(m.file);
     }
-    real_->SnapshotDrives();
-    int number = 0;
-    while (Linux().DriveNode(number) && Linux().DriveNode(number) != m.loop->node()) ++number;
-    EXPECT_TRUE(Linux().DriveNode(number)) << m.loop->node();
+    const int number = test::DriveNumberOfNode(Linux(), m.loop->node());
+    EXPECT_GE(number, 0) << m.loop->node();
     const auto size = static_cast<std::int64_t>(std::filesystem::file_size(m.file));
     const MediaRecord record =
         Drive(number, size / SectorOf(m.kind) * SectorOf(m.kind), SectorOf(m.kind));

@@ -35,13 +35,26 @@ std::unique_ptr<LoopDevice> LoopDevice::Attach(const std::filesystem::path& file
                                     std::to_string(sector_size) + " '" + file.string() + "' 2>&1",
                                 status);
   while (!node.empty() && (node.back() == '\n' || node.back() == ' ')) node.pop_back();
+  // The node is the last line; warnings (a file smaller than a sector, say) come before it, and
+  // the device is attached all the same, so it must still be detached afterwards.
+  const std::size_t last_line = node.rfind('\n');
+  const std::string output = node;
+  if (last_line != std::string::npos) node.erase(0, last_line + 1);
   if (status != 0 || !node.starts_with("/dev/loop")) {
-    why = "losetup failed: " + node;
+    why = "losetup failed: " + output;
     return nullptr;
   }
   // Let udev settle, so the node and its sysfs folder are complete before the test looks.
   RunCommand("udevadm settle 2>/dev/null", status);
   return std::make_unique<LoopDevice>(node);
+}
+
+int DriveNumberOfNode(platform::LinuxDeviceAccess& devices, const std::filesystem::path& node) {
+  devices.SnapshotDrives();
+  for (int number = 0; devices.DriveNode(number); ++number) {
+    if (devices.DriveNode(number) == node) return number;
+  }
+  return -1;
 }
 
 void LoopDevice::Detach() {

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/linux/device_linux.h"
+
 namespace ombrix::test {
 
 class LoopDevice {
@@ -28,6 +30,10 @@ class LoopDevice {
  private:
   std::filesystem::path node_;
 };
+
+// The drive number that a fresh snapshot of `devices` gives `node`, or -1 when it lists no such
+// drive.
+int DriveNumberOfNode(platform::LinuxDeviceAccess& devices, const std::filesystem::path& node);
 
 // Runs a shell command; its standard output, and its exit status in `status`.
 std::string RunCommand(const std::string& command, int& status);

@@ -55,10 +55,8 @@ class LoopTransfers : public test::TransferTest {
     if (kind == Kind::kImage) {
       return as_target ? AddTargetImage(m.file) : AddSourceImage(m.file);
     }
-    real_->SnapshotDrives();
-    int number = 0;
-    while (Linux().DriveNode(number) && Linux().DriveNode(number) != m.loop->node()) ++number;
-    EXPECT_TRUE(Linux().DriveNode(number)) << m.loop->node();
+    const int number = test::DriveNumberOfNode(Linux(), m.loop->node());
+    EXPECT_GE(number, 0) << m.loop->node();
     const auto record =
         Drive(number, static_cast<std::int64_t>(std::filesystem::file_size(m.file)), m.bps);
     return as_target ? AddTarget(record) : AddSource(record);

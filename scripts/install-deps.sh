@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config  # toolchain
   googletest                        # GoogleTest sources, built with our own flags
   clang-format                      # the tree's formatting is checked
+  clang libclang-rt-14-dev          # libFuzzer, for the fuzz targets
   util-linux                        # losetup, for tests on real loop devices
   qt6-base-dev qt6-svg-dev          # the window, and the icon rendered from its SVG
   qt6-translations-l10n             # Chinese captions in Qt's own file dialogs

@@ -18,6 +18,9 @@ for preset in dev asan tsan; do
   ctest --preset "$preset"
 done
 
+echo "== fuzzing the parsers of outside data"
+scripts/fuzz.sh 100000
+
 echo "== Windows: i686 build, the product"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32

@@ -8,6 +8,7 @@ packages=(
   clang-format                      # the tree's formatting is checked
   clang libclang-rt-14-dev          # libFuzzer, for the fuzz targets
   util-linux                        # losetup, for tests on real loop devices
+  fdisk e2fsprogs dosfstools mtools # real file systems cloned by the tests
   qt6-base-dev qt6-svg-dev          # the window, and the icon rendered from its SVG
   qt6-translations-l10n             # Chinese captions in Qt's own file dialogs
   fonts-wqy-microhei                # a sans-serif with Chinese glyphs for the dialogs

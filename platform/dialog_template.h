@@ -66,13 +66,6 @@ struct DialogTemplate {
   std::uint32_t style = 0;
   std::uint32_t ex_style = 0;
   std::span<const ControlTemplate> controls;
-
-  const ControlTemplate* Find(int control_id) const {
-    for (const ControlTemplate& control : controls) {
-      if (control.id == control_id) return &control;
-    }
-    return nullptr;
-  }
 };
 
 // Dialog units to pixels, as Windows converts them: from the dialog font's average character

@@ -157,8 +157,8 @@ class LinuxMedium final : public Medium {
       return static_cast<std::uint32_t>(sector);
     }
     const auto text = sysfs::ReadFile(drive_->block_dir / "queue" / "logical_block_size");
-    const auto value = text ? sysfs::ParseDecimal(sysfs::AttributeText(*text)) : std::nullopt;
     if (!text) return kDefaultSectorSize;
+    const auto value = sysfs::ParseDecimal(sysfs::AttributeText(*text));
     if (!value || *value == 0 || *value > kChunkLimit) return std::nullopt;
     return static_cast<std::uint32_t>(*value);
   }

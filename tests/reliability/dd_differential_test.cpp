@@ -28,13 +28,9 @@ using test::WriteFile;
 
 constexpr std::int64_t kMiB = 1 << 20;
 
-enum class Kind { kImage, kLoop512, kLoop4096 };
-const char* Name(Kind k) {
-  return k == Kind::kImage ? "image" : k == Kind::kLoop512 ? "loop512" : "loop4096";
-}
-std::uint32_t SectorOf(Kind k) {
-  return k == Kind::kLoop4096 ? 4096 : 512;
-}
+using Kind = test::MediumKind;
+using test::KindName;
+using test::SectorSizeOf;
 
 std::uint64_t SeedFromEnvironment() {
   if (const char* seed = std::getenv("OMBRIX_SEED")) return std::strtoull(seed, nullptr, 10);
@@ -48,8 +44,6 @@ int CasesFromEnvironment() {
 
 class DdDifferential : public test::TransferTest {
  protected:
-  platform::LinuxDeviceAccess& Linux() { return static_cast<platform::LinuxDeviceAccess&>(*real_); }
-
   // One medium of a case: its file, and the loop device on it if it is a drive.
   struct Medium {
     Kind kind = Kind::kImage;
@@ -59,7 +53,7 @@ class DdDifferential : public test::TransferTest {
 
   // A size the kind can take: around 0, a sector, a chunk, and a few chunks with odd tails.
   std::int64_t RandomSize(Kind kind, std::mt19937_64& random) {
-    const std::int64_t sector = SectorOf(kind);
+    const std::int64_t sector = SectorSizeOf(kind);
     const std::int64_t bases[] = {0, sector, kMiB - sector, kMiB, kMiB + sector, 3 * kMiB};
     std::int64_t size = bases[random() % std::size(bases)] + sector * (random() % 9);
     if (kind == Kind::kImage) {
@@ -72,7 +66,7 @@ class DdDifferential : public test::TransferTest {
   bool Make(Medium& m, std::int64_t size, std::uint64_t seed, bool create, std::string& why) {
     if (create) WriteFile(m.file, PatternBytes(static_cast<std::size_t>(size), seed));
     if (m.kind == Kind::kImage) return true;
-    m.loop = test::LoopDevice::Attach(m.file, SectorOf(m.kind), why);
+    m.loop = test::LoopDevice::Attach(m.file, SectorSizeOf(m.kind), why);
     return m.loop != nullptr;
   }
 
@@ -81,11 +75,11 @@ class DdDifferential : public test::TransferTest {
     if (m.kind == Kind::kImage) {
       return as_target ? AddTargetImage(m.file) : AddSourceImage(m.file);
     }
-    const int number = test::DriveNumberOfNode(Linux(), m.loop->node());
+    const int number = test::DriveNumberOfNode(*real_, m.loop->node());
     EXPECT_GE(number, 0) << m.loop->node();
     const auto size = static_cast<std::int64_t>(std::filesystem::file_size(m.file));
     const MediaRecord record =
-        Drive(number, size / SectorOf(m.kind) * SectorOf(m.kind), SectorOf(m.kind));
+        Drive(number, size / SectorSizeOf(m.kind) * SectorSizeOf(m.kind), SectorSizeOf(m.kind));
     return as_target ? AddTarget(record) : AddSource(record);
   }
 
@@ -117,14 +111,14 @@ TEST_F(DdDifferential, EveryCaseMatchesDdOrIsRefusedUntouched) {
     // Mostly a target that can take the source, sometimes one that cannot.
     std::int64_t target_size = RandomSize(target.kind, random);
     if (random() % 10 < 7) {
-      const std::int64_t sector = SectorOf(target.kind);
+      const std::int64_t sector = SectorSizeOf(target.kind);
       target_size = (source_size + target_size + sector - 1) / sector * sector;
     }
     std::string why;
     ASSERT_TRUE(Make(source, source_size, seed + 2 * c, true, why)) << why;
     ASSERT_TRUE(Make(target, target_size, seed + 2 * c + 1, !target_missing, why)) << why;
 
-    const std::uint32_t bps = SectorOf(source.kind);
+    const std::uint32_t bps = SectorSizeOf(source.kind);
     const std::int64_t source_sectors = source_size / bps;
     const bool range = random() % 2 == 0;
     std::int64_t start = 0, count = 0;
@@ -144,8 +138,8 @@ TEST_F(DdDifferential, EveryCaseMatchesDdOrIsRefusedUntouched) {
       }
     }
     const std::string case_name =
-        std::string("case ") + std::to_string(c) + ": " + Name(source.kind) + " " +
-        std::to_string(source_size) + " -> " + Name(target.kind) + " " +
+        std::string("case ") + std::to_string(c) + ": " + KindName(source.kind) + " " +
+        std::to_string(source_size) + " -> " + KindName(target.kind) + " " +
         (target_missing ? "missing" : std::to_string(target_size)) +
         (range ? " range " + std::to_string(start) + "+" + std::to_string(count) : " whole");
     SCOPED_TRACE(case_name);
@@ -160,8 +154,9 @@ TEST_F(DdDifferential, EveryCaseMatchesDdOrIsRefusedUntouched) {
 
     // What the copy may do: the checks of the copy worker, in the units of the source.
     const std::int64_t target_drive_bytes =
-        target.kind == Kind::kImage ? -1
-                                    : target_size / SectorOf(target.kind) * SectorOf(target.kind);
+        target.kind == Kind::kImage
+            ? -1
+            : target_size / SectorSizeOf(target.kind) * SectorSizeOf(target.kind);
     const std::int64_t source_bytes = source_sectors * bps;
     bool refuse = false;
     std::int64_t from = 0, length = source_bytes;

@@ -27,7 +27,6 @@ constexpr std::int64_t kMiB = 1 << 20;
 
 class ShrinkingSource : public test::TransferTest {
  protected:
-  platform::LinuxDeviceAccess& Linux() { return static_cast<platform::LinuxDeviceAccess&>(*real_); }
 };
 
 TEST_F(ShrinkingSource, EndsWithAReadErrorAndKeepsTheStepsBefore) {
@@ -35,7 +34,7 @@ TEST_F(ShrinkingSource, EndsWithAReadErrorAndKeepsTheStepsBefore) {
   const std::string bytes = PatternBytes(4 * kMiB, 41);
   WriteFile(file, bytes);
   OMBRIX_ATTACH_LOOP_OR_SKIP(loop, file, 512);
-  const int number = test::DriveNumberOfNode(Linux(), loop->node());
+  const int number = test::DriveNumberOfNode(*real_, loop->node());
   ASSERT_GE(number, 0);
   const int s = AddSource(Drive(number, 4 * kMiB, 512));
   const int t = AddTargetImage(dir_ / "target.img");

@@ -29,11 +29,9 @@ constexpr std::int64_t kMiB = 1 << 20;
 
 class WriteSafety : public test::TransferTest {
  protected:
-  platform::LinuxDeviceAccess& Linux() { return static_cast<platform::LinuxDeviceAccess&>(*real_); }
-
   // Lists the loop device as a target drive and returns its slot.
   int ListDrive(const test::LoopDevice& loop, std::int64_t size) {
-    const int number = test::DriveNumberOfNode(Linux(), loop.node());
+    const int number = test::DriveNumberOfNode(*real_, loop.node());
     EXPECT_GE(number, 0) << loop.node();
     return AddTarget(Drive(number, size, 512));
   }

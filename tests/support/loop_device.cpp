@@ -49,12 +49,30 @@ std::unique_ptr<LoopDevice> LoopDevice::Attach(const std::filesystem::path& file
   return std::make_unique<LoopDevice>(node);
 }
 
-int DriveNumberOfNode(platform::LinuxDeviceAccess& devices, const std::filesystem::path& node) {
-  devices.SnapshotDrives();
-  for (int number = 0; devices.DriveNode(number); ++number) {
-    if (devices.DriveNode(number) == node) return number;
+int DriveNumberOfNode(platform::DeviceAccess& devices, const std::filesystem::path& node) {
+  auto* linux_devices = dynamic_cast<platform::LinuxDeviceAccess*>(&devices);
+  if (linux_devices == nullptr) return -1;
+  linux_devices->SnapshotDrives();
+  for (int number = 0; linux_devices->DriveNode(number); ++number) {
+    if (linux_devices->DriveNode(number) == node) return number;
   }
   return -1;
+}
+
+const char* KindName(MediumKind kind) {
+  switch (kind) {
+    case MediumKind::kImage:
+      return "image";
+    case MediumKind::kLoop512:
+      return "loop512";
+    case MediumKind::kLoop4096:
+      return "loop4096";
+  }
+  return "";
+}
+
+std::uint32_t SectorSizeOf(MediumKind kind) {
+  return kind == MediumKind::kLoop4096 ? 4096 : 512;
 }
 
 void LoopDevice::Detach() {

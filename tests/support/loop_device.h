@@ -31,9 +31,14 @@ class LoopDevice {
   std::filesystem::path node_;
 };
 
-// The drive number that a fresh snapshot of `devices` gives `node`, or -1 when it lists no such
-// drive.
-int DriveNumberOfNode(platform::LinuxDeviceAccess& devices, const std::filesystem::path& node);
+// The drive number that a fresh snapshot of `devices` (the Linux device layer) gives `node`, or -1
+// when it lists no such drive.
+int DriveNumberOfNode(platform::DeviceAccess& devices, const std::filesystem::path& node);
+
+// The media that the loop-device tests pair up.
+enum class MediumKind { kImage, kLoop512, kLoop4096 };
+const char* KindName(MediumKind kind);
+std::uint32_t SectorSizeOf(MediumKind kind);  // 512 for an image
 
 // Runs a shell command; its standard output, and its exit status in `status`.
 std::string RunCommand(const std::string& command, int& status);

@@ -24,16 +24,11 @@ using test::Warning;
 
 constexpr std::int64_t kMiB = 1 << 20;
 
-enum class Kind { kImage, kLoop512, kLoop4096 };
-const char* Name(Kind k) {
-  return k == Kind::kImage ? "image" : k == Kind::kLoop512 ? "loop512" : "loop4096";
-}
+using Kind = test::MediumKind;
+using test::KindName;
 
 class LoopTransfers : public test::TransferTest {
  protected:
-  // The fixture's device access is this system's: on Linux, the one that knows the nodes.
-  platform::LinuxDeviceAccess& Linux() { return static_cast<platform::LinuxDeviceAccess&>(*real_); }
-
   // A medium of the given kind holding `bytes` (an image target starts missing); returns the file
   // that holds its bytes.
   struct Medium {
@@ -46,7 +41,7 @@ class LoopTransfers : public test::TransferTest {
     if (kind == Kind::kImage && as_target) return m;
     WriteFile(m.file, bytes);
     if (kind == Kind::kImage) return m;
-    m.bps = kind == Kind::kLoop512 ? 512 : 4096;
+    m.bps = test::SectorSizeOf(kind);
     m.loop = test::LoopDevice::Attach(m.file, m.bps, why_);
     return m;
   }
@@ -55,7 +50,7 @@ class LoopTransfers : public test::TransferTest {
     if (kind == Kind::kImage) {
       return as_target ? AddTargetImage(m.file) : AddSourceImage(m.file);
     }
-    const int number = test::DriveNumberOfNode(Linux(), m.loop->node());
+    const int number = test::DriveNumberOfNode(*real_, m.loop->node());
     EXPECT_GE(number, 0) << m.loop->node();
     const auto record =
         Drive(number, static_cast<std::int64_t>(std::filesystem::file_size(m.file)), m.bps);
@@ -73,7 +68,8 @@ TEST_F(LoopTransfers, EveryPairingWholeAndRangeIsByteExact) {
   for (Kind from : kinds) {
     for (Kind to : kinds) {
       for (bool range : {false, true}) {
-        SCOPED_TRACE(std::string(Name(from)) + " -> " + Name(to) + (range ? " range" : " whole"));
+        SCOPED_TRACE(std::string(KindName(from)) + " -> " + KindName(to) +
+                     (range ? " range" : " whole"));
         window_.Clear();
         source_count_ = target_count_ = 0;
         const Medium source = Make(from, "source.img", source_bytes, false);

@@ -73,6 +73,20 @@ class Medium {
   virtual IoResult Write(std::span<const std::byte> buffer) = 0;
   // Makes everything written so far durable on the medium.
   virtual bool Flush() = 0;
+  // Starts writing the given bytes, already written through Write, to the medium and returns at
+  // once; false when the system refuses.
+  virtual bool StartWriteBack(std::int64_t offset, std::int64_t length) = 0;
+  // Returns once the given bytes are on the medium (a system that cannot wait for a range waits
+  // for everything written so far); false when writing them failed.
+  virtual bool AwaitWriteBack(std::int64_t offset, std::int64_t length) = 0;
+  // The given bytes will not be read again: the system's cached copy of them may go. Only clean
+  // data is dropped; nothing unwritten is lost.
+  virtual void DropCached(std::int64_t offset, std::int64_t length) = 0;
+  // Lets ranges of an image file that are never written stay unallocated, on file systems that
+  // keep holes only when asked. Changes nothing that a read returns.
+  virtual void AllowHoles() = 0;
+  // Makes an image file at least `size` bytes long; the added bytes read as zeros. Never shortens.
+  virtual bool ExtendTo(std::int64_t size) = 0;
   // The 64-bit size of an image file.
   virtual std::optional<std::int64_t> FileSize() = 0;
   // A drive's geometry; fails for image files.

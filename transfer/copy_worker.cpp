@@ -5,8 +5,10 @@
 
 #include "transfer/chunk_buffer.h"
 #include "transfer/messages.h"
+#include "transfer/sparse_target.h"
 #include "transfer/transfer.h"
 #include "transfer/worker_report.h"
+#include "transfer/write_back.h"
 
 namespace ombrix {
 
@@ -121,6 +123,9 @@ std::uint32_t CopyWorker(const TransferJob& job, const TransferEnvironment& envi
 
   const std::uint32_t bps = S.bytes_per_sector;
   const std::int64_t total = area.end - area.begin;
+  CacheTrail source_cache(*source, area.begin);
+  WriteBack write_back(*target, area.begin);
+  SparseTarget sparse(*target, T.is_image, write_back);
   bool failed = false;
   std::optional<std::u16string_view> detail;
   for (std::int64_t pos = area.begin; pos < area.end;) {
@@ -141,18 +146,29 @@ std::uint32_t CopyWorker(const TransferJob& job, const TransferEnvironment& envi
       failed = true, detail = messages::kReadError;
       break;
     }
-    pos += n;
-    const auto written = target->Write(data);
-    if (!written.ok || static_cast<std::int64_t>(written.moved) != n) {
-      failed = true, detail = messages::kWriteError;
-      break;
+    source_cache.DropBefore(pos + n);
+    if (!sparse.Skips(pos, data)) {
+      const bool reached = sparse.Reach(pos);
+      const auto written = reached ? target->Write(data) : platform::IoResult{};
+      // A failure that the early write-back brings to light is this step's failed write.
+      if (!written.ok || static_cast<std::int64_t>(written.moved) != n ||
+          !write_back.Written(pos, n)) {
+        failed = true, detail = messages::kWriteError;
+        break;
+      }
     }
+    pos += n;
     report.Progress(ProgressPercent(pos - area.begin, total, bps));
   }
 
+  // The steps done, skipped ones included, read back as copied, whatever ended the loop.
+  if (!sparse.Complete() && !failed) {
+    failed = true, detail = messages::kWriteError;
+  }
   // "Done" means on the medium: what the flush cannot make durable was not written.
+  const bool confirmed = failed || write_back.Finish();
   const bool flushed = target->Flush();
-  if (!failed && !flushed) failed = true, detail = messages::kWriteError;
+  if (!failed && !(confirmed && flushed)) failed = true, detail = messages::kWriteError;
   report.Outcome(failed, detail, messages::kCopyDone, messages::kCopyFailed);
   buffer.reset();
   source.reset();

@@ -7,6 +7,7 @@
 #include "transfer/messages.h"
 #include "transfer/transfer.h"
 #include "transfer/worker_report.h"
+#include "transfer/write_back.h"
 
 namespace ombrix {
 
@@ -51,6 +52,7 @@ std::uint32_t ZeroWorker(const TransferJob& job, const TransferEnvironment& envi
 
   const std::uint32_t bps = T.bytes_per_sector;
   std::optional<std::u16string_view> failure;
+  WriteBack write_back(*target, 0);
   for (std::int64_t pos = 0; pos < T.size_bytes;) {
     if (environment.run_flag->load() == 0) break;  // a stopped zero-fill ends like a complete one
     if (!target->SetPosition(pos)) {
@@ -61,7 +63,9 @@ std::uint32_t ZeroWorker(const TransferJob& job, const TransferEnvironment& envi
     // A sector size of 0 or past a chunk cannot be written from the buffer.
     const auto written =
         n > 0 && n <= kChunkBytes ? target->Write(buffer->first(n)) : platform::IoResult{};
-    if (!written.ok || static_cast<std::int64_t>(written.moved) != n) {
+    // A failure that the early write-back brings to light is this step's failed write.
+    if (!written.ok || static_cast<std::int64_t>(written.moved) != n ||
+        !write_back.Written(pos, n)) {
       failure = messages::kWriteError;
       break;
     }
@@ -70,8 +74,9 @@ std::uint32_t ZeroWorker(const TransferJob& job, const TransferEnvironment& envi
   }
 
   // "Done" means on the medium: what the flush cannot make durable was not written.
+  const bool confirmed = failure.has_value() || write_back.Finish();
   const bool flushed = target->Flush();
-  if (!failure && !flushed) failure = messages::kWriteError;
+  if (!failure && !(confirmed && flushed)) failure = messages::kWriteError;
   report.Outcome(failure.has_value(), failure, messages::kZeroDone, messages::kZeroFailed);
   buffer.reset();
   target.reset();

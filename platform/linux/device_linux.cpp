@@ -125,6 +125,36 @@ class LinuxMedium final : public Medium {
 
   bool Flush() override { return ::fsync(fd_.get()) == 0; }
 
+  bool StartWriteBack(std::int64_t offset, std::int64_t length) override {
+    return SyncRange(offset, length, SYNC_FILE_RANGE_WRITE);
+  }
+
+  bool AwaitWriteBack(std::int64_t offset, std::int64_t length) override {
+    return SyncRange(offset, length,
+                     SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                         SYNC_FILE_RANGE_WAIT_AFTER);
+  }
+
+  void DropCached(std::int64_t offset, std::int64_t length) override {
+    // Advice only: where it cannot be followed, the cache just stays fuller.
+    (void)::posix_fadvise(fd_.get(), offset, length, POSIX_FADV_DONTNEED);
+  }
+
+  // Files on Linux file systems keep unwritten ranges as holes on their own.
+  void AllowHoles() override {}
+
+  bool ExtendTo(std::int64_t size) override {
+    const auto current = FileSize();
+    if (!current) return false;
+    if (*current >= size) return true;
+    if (block_device_) return false;
+    int result;
+    do {
+      result = ::ftruncate(fd_.get(), size);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+  }
+
   std::optional<std::int64_t> FileSize() override {
     if (block_device_) return BlockDeviceSize(fd_.get());
     struct stat st {};
@@ -169,6 +199,17 @@ class LinuxMedium final : public Medium {
   }
 
  private:
+  // A file that cannot write back a range early (a file system without the call) is no failure:
+  // its data goes with the final flush. A failed write of the range is reported here, and only
+  // here: the kernel hands each write error to a file descriptor once.
+  bool SyncRange(std::int64_t offset, std::int64_t length, unsigned int flags) {
+    int result;
+    do {
+      result = ::sync_file_range(fd_.get(), offset, length, flags);
+    } while (result != 0 && errno == EINTR);
+    return result == 0 || errno == ENOSYS || errno == EOPNOTSUPP || errno == ESPIPE;
+  }
+
   UniqueFd fd_;
   bool block_device_;
   std::optional<DriveInfo> drive_;

@@ -81,6 +81,37 @@ class Win32Medium final : public Medium {
 
   bool Flush() override { return ::FlushFileBuffers(handle_.get()); }
 
+  // Windows writes cached data back on its own schedule and has no call that starts a range
+  // early; waiting is a flush of everything written so far.
+  bool StartWriteBack(std::int64_t, std::int64_t) override { return true; }
+  bool AwaitWriteBack(std::int64_t, std::int64_t) override { return Flush(); }
+
+  // The cache manager drops pages of sequentially read files behind the reader itself.
+  void DropCached(std::int64_t, std::int64_t) override {}
+
+  // NTFS fills the gap before a write past the end with zeros unless the file is sparse. A file
+  // system without sparse files refuses, and then the zeros are written; reads are the same.
+  void AllowHoles() override {
+    if (drive_) return;
+    DWORD returned = 0;
+    (void)::DeviceIoControl(handle_.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned,
+                            nullptr);
+  }
+
+  bool ExtendTo(std::int64_t size) override {
+    const auto current = FileSize();
+    if (!current) return false;
+    if (*current >= size) return true;
+    if (drive_) return false;
+    // The end is set at the file pointer: move it there and back.
+    LARGE_INTEGER zero{}, position{}, end{};
+    end.QuadPart = size;
+    if (!::SetFilePointerEx(handle_.get(), zero, &position, FILE_CURRENT)) return false;
+    const bool extended = ::SetFilePointerEx(handle_.get(), end, nullptr, FILE_BEGIN) &&
+                          ::SetEndOfFile(handle_.get());
+    return ::SetFilePointerEx(handle_.get(), position, nullptr, FILE_BEGIN) && extended;
+  }
+
   std::optional<std::int64_t> FileSize() override {
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(handle_.get(), &size)) return std::nullopt;

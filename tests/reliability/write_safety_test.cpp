@@ -1,7 +1,6 @@
 // Nothing is written where it must not be: a drive with a mounted file system, and a drive that
 // was replaced between listing and copying, are never written, by a copy or by a zero-fill.
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -9,6 +8,7 @@
 
 #include "platform/linux/device_linux.h"
 #include "tests/support/loop_device.h"
+#include "tests/support/mounted_file_system.h"
 #include "tests/support/strings.h"
 #include "tests/transfer/transfer_fixture.h"
 #include "transfer/messages.h"
@@ -42,47 +42,12 @@ class WriteSafety : public test::TransferTest {
   }
 };
 
-// An ext4 file system on a loop device, mounted while the test runs.
-class MountedExt4 {
- public:
-  MountedExt4(const std::filesystem::path& image, const std::filesystem::path& at, std::string& why)
-      : at_(at) {
-    int status = 0;
-    test::RunCommand("mkfs.ext4 -q -F " + image.string() + " 2>&1", status);
-    if (status != 0) {
-      why = "mkfs.ext4 failed";
-      return;
-    }
-    loop_ = test::LoopDevice::Attach(image, 512, why);
-    if (!loop_) return;
-    std::filesystem::create_directories(at);
-    if (::mount(loop_->node().c_str(), at.c_str(), "ext4", 0, nullptr) != 0) {
-      why = "cannot mount ext4 here";
-      return;
-    }
-    mounted_ = true;
-  }
-  ~MountedExt4() {
-    if (mounted_) ::umount(at_.c_str());
-  }
-  MountedExt4(const MountedExt4&) = delete;
-  MountedExt4& operator=(const MountedExt4&) = delete;
-
-  bool mounted() const { return mounted_; }
-  const test::LoopDevice& loop() const { return *loop_; }
-
- private:
-  std::filesystem::path at_;
-  std::unique_ptr<test::LoopDevice> loop_;
-  bool mounted_ = false;
-};
-
 TEST_F(WriteSafety, ADriveWithAMountedFileSystemIsNeverWritten) {
   if (::geteuid() != 0) GTEST_SKIP() << "mounting needs root";
   const auto image = dir_ / "ext4.img";
   WriteFile(image, std::string(8 * kMiB, '\0'));
   std::string why;
-  MountedExt4 fs(image, dir_ / "mnt", why);
+  test::MountedFileSystem fs("mkfs.ext4 -q -F", "ext4", image, dir_ / "mnt", why);
   if (!fs.mounted()) GTEST_SKIP() << why;
   WriteFile(dir_ / "mnt" / "kept.txt", "kept");
   ::sync();

@@ -30,6 +30,21 @@ class FaultyMedium final : public platform::Medium {
     ++owner_.flushes_;
     return !faults_.fail_flush && inner_->Flush();
   }
+  bool StartWriteBack(std::int64_t offset, std::int64_t length) override {
+    if (starts_++ == faults_.fail_start_write_back_at) return false;
+    return inner_->StartWriteBack(offset, length);
+  }
+  bool AwaitWriteBack(std::int64_t offset, std::int64_t length) override {
+    if (awaits_++ == faults_.fail_await_write_back_at) return false;
+    return inner_->AwaitWriteBack(offset, length);
+  }
+  void DropCached(std::int64_t offset, std::int64_t length) override {
+    inner_->DropCached(offset, length);
+  }
+  void AllowHoles() override { inner_->AllowHoles(); }
+  bool ExtendTo(std::int64_t size) override {
+    return !faults_.fail_extend && inner_->ExtendTo(size);
+  }
   std::optional<std::int64_t> FileSize() override { return inner_->FileSize(); }
   std::optional<platform::DiskGeometryEx> DriveGeometry() override {
     return inner_->DriveGeometry();
@@ -42,7 +57,7 @@ class FaultyMedium final : public platform::Medium {
   platform::MediumPtr inner_;
   MediumFaults faults_;
   FaultyDevices& owner_;
-  int positions_ = 0, reads_ = 0, writes_ = 0;
+  int positions_ = 0, reads_ = 0, writes_ = 0, starts_ = 0, awaits_ = 0;
 };
 
 platform::DeviceAccess::Opened FaultyDevices::Open(std::u16string_view path,

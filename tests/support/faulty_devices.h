@@ -23,6 +23,9 @@ struct MediumFaults {
   int fail_write_at = -1;
   int short_write_at = -1;
   bool fail_flush = false;
+  int fail_start_write_back_at = -1;  // that StartWriteBack reports a failed write
+  int fail_await_write_back_at = -1;  // that AwaitWriteBack reports a failed write
+  bool fail_extend = false;           // ExtendTo fails, as on a file system that cannot
 };
 
 class FaultyDevices final : public platform::DeviceAccess {

@@ -1,0 +1,37 @@
+#include "transfer/write_back.h"
+
+#include <algorithm>
+
+#include "transfer/transfer.h"
+
+namespace ombrix {
+
+void CacheTrail::DropBefore(std::int64_t end) {
+  if (end <= mark_) return;
+  medium_.DropCached(mark_, end - mark_);
+  // The system drops whole pages only, so a partial page at the end would stay; the mark stays on
+  // a chunk boundary (a multiple of every page size) and the next call takes that page along.
+  mark_ = std::max(mark_, end - end % kChunkBytes);
+}
+
+bool WriteBack::Written(std::int64_t offset, std::int64_t length) {
+  written_ = std::max(written_, offset + length);
+  if (!target_.StartWriteBack(offset, length)) return false;
+  if (written_ - confirmed_ <= bound_) return true;
+  // Waiting for half the bound at a time keeps the waits few: a system that can only wait for
+  // everything (a full flush) does so once per half bound, not once per step.
+  return AwaitBefore(written_ - bound_ / 2);
+}
+
+bool WriteBack::Finish() {
+  return written_ <= confirmed_ || AwaitBefore(written_);
+}
+
+bool WriteBack::AwaitBefore(std::int64_t end) {
+  if (!target_.AwaitWriteBack(confirmed_, end - confirmed_)) return false;
+  confirmed_ = end;
+  cache_.DropBefore(end);
+  return true;
+}
+
+}  // namespace ombrix

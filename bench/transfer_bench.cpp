@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "catalogue/image_entries.h"
 #include "catalogue/media_record.h"
 #include "platform/drive_path.h"
@@ -33,117 +34,23 @@ namespace ombrix {
 namespace {
 
 namespace fs = std::filesystem;
-constexpr std::int64_t kMiB = 1 << 20;
-
-// Answers every box, remembers the last one.
-class NullWindow final : public platform::DialogWindow {
- public:
-  std::intptr_t Send(std::uint32_t, std::uintptr_t, std::intptr_t) override { return 0; }
-  int ShowMessageBox(std::u16string_view text, std::u16string_view, std::uint32_t) override {
-    last_box = text;
-    return platform::kIdYes;
-  }
-  std::u16string last_box;
-};
-
-std::string Run(const std::string& command) {
-  std::string output;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char chunk[512];
-    while (std::size_t n = std::fread(chunk, 1, sizeof chunk, pipe)) output.append(chunk, n);
-    ::pclose(pipe);
-  }
-  while (!output.empty() && output.back() == '\n') output.pop_back();
-  return output;
-}
-
-// Starts every timed run from the same state: nothing dirty, nothing cached.
-void Settle() {
-  ::sync();
-  std::ofstream("/proc/sys/vm/drop_caches") << "3\n";
-}
+using bench::kMiB;
+using bench::LoopDevice;
+using bench::Median;
+using bench::NullWindow;
+using bench::Run;
 
 double Seconds(const std::function<void()>& work) {
-  Settle();
+  bench::Settle();
   const auto start = std::chrono::steady_clock::now();
   work();
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-long StatusKiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field, 0) == 0)
-      return std::strtol(line.c_str() + std::strlen(field), nullptr, 10);
-  }
-  return -1;
-}
-
-class LoopDevice {
- public:
-  LoopDevice(const fs::path& file, int sector) {
-    node_ = Run("losetup --find --show --sector-size " + std::to_string(sector) + " '" +
-                file.string() + "' 2>/dev/null");
-  }
-  ~LoopDevice() {
-    if (!node_.empty()) Run("losetup -d " + node_);
-  }
-  const std::string& node() const { return node_; }
-
- private:
-  std::string node_;
-};
-
-struct Bench {
+struct Bench : bench::Workbench {
   int rounds = 7;
   std::int64_t area = 1024 * kMiB;
   fs::path dir = "/var/tmp";
-  platform::LinuxDeviceAccess devices;
-  MediaTable source{}, target{};
-  std::atomic<std::int32_t> run_flag{1};
-
-  int DriveNumber(const std::string& node) {
-    devices.SnapshotDrives();
-    for (int n = 0; n < kMaxEntries; ++n) {
-      if (devices.DriveNode(n) == fs::path(node)) return n;
-    }
-    return -1;
-  }
-
-  MediaRecord DriveRecord(const std::string& node, std::uint32_t bps) {
-    MediaRecord r;
-    r.number = DriveNumber(node);
-    SetText(r.path, platform::FormatDrivePath(r.number));
-    r.size_bytes = std::stoll(Run("blockdev --getsize64 " + node));
-    r.bytes_per_sector = bps;
-    return r;
-  }
-
-  static MediaRecord ImageRecord(const fs::path& file, bool as_source) {
-    const std::string s = file.string();
-    const std::u16string path(s.begin(), s.end());
-    return as_source
-               ? *SourceImageRecord(0, path, u"x", static_cast<std::int64_t>(fs::file_size(file)))
-               : *TargetImageRecord(0, path, u"x");
-  }
-
-  // Runs the worker once; false when it did not end with its completion message.
-  bool Ours(WorkerRoutine worker, std::u16string_view done) {
-    NullWindow window;
-    run_flag = 1;
-    const TransferJob job{.window = &window, .source_index = 0, .target_index = 0};
-    worker(job, {.devices = &devices,
-                 .source_table = &source,
-                 .target_table = &target,
-                 .run_flag = &run_flag});
-    return window.last_box == done;
-  }
 
   // One untimed run of each first (the target's blocks get allocated), then rounds in which the
   // two take turns going first.
@@ -186,8 +93,8 @@ int Main(int argc, char** argv) {
   Run("head -c " + std::to_string(b.area) + " /dev/urandom > '" + src.string() + "'");
 
   auto image_to_image = [&] {
-    b.source[0] = Bench::ImageRecord(src, true);
-    b.target[0] = Bench::ImageRecord(dst, false);
+    b.source[0] = bench::Workbench::ImageRecord(src, true);
+    b.target[0] = bench::Workbench::ImageRecord(dst, false);
     if (!b.Ours(CopyWorker, messages::kCopyDone)) std::puts("  (our copy failed)");
   };
   b.Row("copy image -> image (dd no flush)", image_to_image,
@@ -197,9 +104,9 @@ int Main(int argc, char** argv) {
 
   // Peak memory: the worker's buffer and thread against this process idle.
   std::ofstream("/proc/self/clear_refs") << "5\n";  // resets the peak to the current size
-  const long idle = StatusKiB("VmRSS:");
+  const long idle = bench::ProcFieldKiB("/proc/self/status", "VmRSS:");
   image_to_image();
-  const long peak = StatusKiB("VmHWM:");
+  const long peak = bench::ProcFieldKiB("/proc/self/status", "VmHWM:");
   std::printf("%-34s idle %ld KiB, peak %ld KiB, peak - idle %ld KiB\n", "memory of a copy", idle,
               peak, peak - idle);
 
@@ -234,7 +141,7 @@ int Main(int argc, char** argv) {
       b.Row(
           "copy image -> loop",
           [&] {
-            b.source[0] = Bench::ImageRecord(src, true);
+            b.source[0] = bench::Workbench::ImageRecord(src, true);
             b.target[0] = b.DriveRecord(t, 512);
             if (!b.Ours(CopyWorker, messages::kCopyDone)) std::puts("  (our copy failed)");
           },

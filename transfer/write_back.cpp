@@ -9,9 +9,10 @@ namespace ombrix {
 void CacheTrail::DropBefore(std::int64_t end) {
   if (end <= mark_) return;
   medium_.DropCached(mark_, end - mark_);
-  // The system drops whole pages only, so a partial page at the end would stay; the mark stays on
-  // a chunk boundary (a multiple of every page size) and the next call takes that page along.
-  mark_ = std::max(mark_, end - end % kChunkBytes);
+  // The system drops only cache blocks that lie wholly in the range, and a block (a large folio,
+  // read ahead or written in one piece) may reach past `end`: the mark stays behind by more than
+  // such a block, so the next call takes it along. Dropping an already empty range costs little.
+  mark_ = std::max(mark_, end - kCacheTrailLag);
 }
 
 bool WriteBack::Written(std::int64_t offset, std::int64_t length) {

@@ -13,6 +13,9 @@ namespace ombrix {
 // At most this much written data of one transfer is on its way to the medium at any time.
 inline constexpr std::int64_t kWriteBackBytes = std::int64_t{32} << 20;
 
+// More than the largest block in which the system caches a file or disk.
+inline constexpr std::int64_t kCacheTrailLag = std::int64_t{8} << 20;
+
 // Drops a medium's cached copy of everything before a mark that only moves forward.
 class CacheTrail {
  public:

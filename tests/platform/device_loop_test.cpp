@@ -1,6 +1,10 @@
 // The Linux device layer on real block devices: loop devices of the test's own.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+#include <new>
+
 #include "platform/drive_path.h"
 #include "platform/linux/device_linux.h"
 #include "tests/support/loop_device.h"
@@ -68,6 +72,68 @@ TEST(LoopDrives, AReattachedNodeIsNotTheListedDrive) {
                                    Disposition::kOpenExisting);
   EXPECT_FALSE(opened.medium);
   EXPECT_EQ(opened.error, OpenError::kChanged);
+}
+
+// Requests aligned to the sectors go around the page cache, the others through it; mixed on the
+// same sectors, every read returns what was written last, and so does the device afterwards.
+TEST(LoopDrives, AlignedAndUnalignedRequestsMixOnTheSameSectors) {
+  constexpr std::int64_t kSize = 1 << 20;
+  struct Request {
+    std::int64_t offset, size;
+    std::size_t misalign;  // of the buffer
+  };
+  const Request requests[] = {
+      {0, 65536, 0},            // aligned
+      {4096 + 512, 1024, 0},    // inside a 4096-byte sector
+      {8192, 4096, 1},          // aligned place, unaligned buffer
+      {4096, 8192, 0},          // aligned, over the two before
+      {4096 + 100, 50, 0},      // a few bytes over that
+      {kSize - 512, 512, 0},    // the last 512 bytes
+      {kSize - 8192, 8192, 0},  // aligned, over them
+  };
+  struct FreeAligned {
+    void operator()(std::byte* p) const { ::operator delete (p, std::align_val_t{4096}); }
+  };
+  const std::unique_ptr<std::byte, FreeAligned> memory(
+      static_cast<std::byte*>(::operator new (kSize + 4096, std::align_val_t{4096})));
+  for (std::uint32_t sector : {512u, 4096u}) {
+    test::TempDir dir;
+    test::ResizeFile(dir / "disk.img", kSize);
+    OMBRIX_ATTACH_LOOP_OR_SKIP(loop, dir / "disk.img", sector);
+    LinuxDeviceAccess devices;
+    auto medium = devices
+                      .Open(FormatDrivePath(test::DriveNumberOfNode(devices, loop->node())),
+                            Access::kReadWrite, Share::kRead, Disposition::kOpenExisting)
+                      .medium;
+    ASSERT_TRUE(medium);
+    std::string model(kSize, '\0');
+    char fill = 'a';
+    for (const auto& r : requests) {
+      std::byte* buffer = memory.get() + r.misalign;
+      std::memset(buffer, fill, static_cast<std::size_t>(r.size));
+      model.replace(static_cast<std::size_t>(r.offset), static_cast<std::size_t>(r.size),
+                    static_cast<std::size_t>(r.size), fill++);
+      ASSERT_TRUE(medium->SetPosition(r.offset));
+      const auto written = medium->Write({buffer, static_cast<std::size_t>(r.size)});
+      ASSERT_TRUE(written.ok && written.moved == static_cast<std::size_t>(r.size)) << sector;
+
+      // Read back: the whole device aligned, then the request's bytes unaligned.
+      ASSERT_TRUE(medium->SetPosition(0));
+      ASSERT_EQ(medium->Read({memory.get(), kSize}).moved, static_cast<std::size_t>(kSize));
+      ASSERT_TRUE(std::memcmp(memory.get(), model.data(), kSize) == 0)
+          << sector << ": after the request at " << r.offset;
+      ASSERT_TRUE(medium->SetPosition(r.offset));
+      ASSERT_EQ(medium->Read({memory.get() + 3, static_cast<std::size_t>(r.size)}).moved,
+                static_cast<std::size_t>(r.size));
+      ASSERT_TRUE(std::memcmp(memory.get() + 3, model.data() + r.offset,
+                              static_cast<std::size_t>(r.size)) == 0)
+          << sector << ": request at " << r.offset;
+    }
+    ASSERT_TRUE(medium->Flush());
+    medium.reset();
+    loop->Detach();
+    EXPECT_TRUE(test::ReadFile(dir / "disk.img") == model) << sector;
+  }
 }
 
 }  // namespace

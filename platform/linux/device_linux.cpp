@@ -86,19 +86,13 @@ struct DriveInfo {
   DriveKind kind;
 };
 
-// Block devices are read and written around the page cache (O_DIRECT) wherever a request is
-// aligned to the device's logical sectors: a disk-sized copy then neither fills memory with dirty
-// pages nor evicts the machine's cache, and measured here it is also the fastest way. Requests
-// that are not aligned, and devices that refuse direct I/O, go through the page cache.
+// Reads and writes go through the page cache. With the transfer engine bounding what is on its way
+// to the medium and dropping what is done from the cache, that was faster here than direct I/O:
+// the kernel reads ahead and writes back while the copy goes on, where direct I/O waits for each.
 class LinuxMedium final : public Medium {
  public:
-  LinuxMedium(UniqueFd fd, bool block_device, std::optional<DriveInfo> drive, bool direct)
-      : fd_(std::move(fd)), block_device_(block_device), drive_(std::move(drive)) {
-    int sector = 0;
-    if (direct && block_device_ && ::ioctl(fd_.get(), BLKSSZGET, &sector) == 0 && sector > 0) {
-      direct_alignment_ = static_cast<std::uintptr_t>(sector);
-    }
-  }
+  LinuxMedium(UniqueFd fd, bool block_device, std::optional<DriveInfo> drive)
+      : fd_(std::move(fd)), block_device_(block_device), drive_(std::move(drive)) {}
 
   bool SetPosition(std::int64_t offset) override {
     return offset >= 0 && ::lseek(fd_.get(), offset, SEEK_SET) == offset;
@@ -107,10 +101,9 @@ class LinuxMedium final : public Medium {
   IoResult Read(std::span<std::byte> buffer) override {
     IoResult result{.ok = true};
     while (result.moved < buffer.size()) {
-      std::byte* at = buffer.data() + result.moved;
       const ssize_t n =
-          Call(at, buffer.size() - result.moved,
-               [this](std::byte* p, std::size_t size) { return ::read(fd_.get(), p, size); });
+          ::read(fd_.get(), buffer.data() + result.moved, buffer.size() - result.moved);
+      if (n < 0 && errno == EINTR) continue;
       if (n < 0) result.ok = false;
       if (n <= 0) break;  // the end of the medium, or a failure
       result.moved += static_cast<std::size_t>(n);
@@ -121,11 +114,9 @@ class LinuxMedium final : public Medium {
   IoResult Write(std::span<const std::byte> buffer) override {
     IoResult result{.ok = true};
     while (result.moved < buffer.size()) {
-      // write(2) takes the buffer as const; the cast only lets one helper serve both directions.
-      auto* at = const_cast<std::byte*>(buffer.data() + result.moved);
       const ssize_t n =
-          Call(at, buffer.size() - result.moved,
-               [this](std::byte* p, std::size_t size) { return ::write(fd_.get(), p, size); });
+          ::write(fd_.get(), buffer.data() + result.moved, buffer.size() - result.moved);
+      if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         result.ok = false;
         break;
@@ -214,41 +205,6 @@ class LinuxMedium final : public Medium {
   // A file that cannot write back a range early (a file system without the call) is no failure:
   // its data goes with the final flush. A failed write of the range is reported here, and only
   // here: the kernel hands each write error to a file descriptor once.
-  // One read or write, direct when it is aligned, retried on EINTR. A device that refuses direct
-  // I/O (EINVAL) is used through the page cache from then on.
-  template <typename IoCall>
-  ssize_t Call(std::byte* data, std::size_t size, IoCall io) {
-    for (;;) {
-      const bool direct = DirectFits(data, size);
-      if (direct != direct_on_) {
-        if (::fcntl(fd_.get(), F_SETFL, direct ? O_DIRECT : 0) != 0) {
-          if (direct) {
-            direct_alignment_ = 0;
-            continue;
-          }
-          return -1;
-        }
-        direct_on_ = direct;
-      }
-      const ssize_t n = io(data, size);
-      if (n >= 0) return n;
-      if (errno == EINTR) continue;
-      if (errno == EINVAL && direct_on_) {
-        direct_alignment_ = 0;
-        continue;
-      }
-      return n;
-    }
-  }
-
-  bool DirectFits(const std::byte* data, std::size_t size) const {
-    if (direct_alignment_ == 0) return false;
-    const off_t at = ::lseek(fd_.get(), 0, SEEK_CUR);
-    return at >= 0 && static_cast<std::uintptr_t>(at) % direct_alignment_ == 0 &&
-           size % direct_alignment_ == 0 &&
-           reinterpret_cast<std::uintptr_t>(data) % direct_alignment_ == 0;
-  }
-
   bool SyncRange(std::int64_t offset, std::int64_t length, unsigned int flags) {
     int result;
     do {
@@ -260,8 +216,6 @@ class LinuxMedium final : public Medium {
   UniqueFd fd_;
   bool block_device_;
   std::optional<DriveInfo> drive_;
-  std::uintptr_t direct_alignment_ = 0;  // 0: never direct
-  bool direct_on_ = false;               // O_DIRECT is set on the descriptor now
 };
 
 // Whether the opened node still is the device the snapshot saw: same device number, same size,
@@ -322,8 +276,7 @@ DeviceAccess::Opened LinuxDeviceAccess::OpenDrive(int number, Access access, Sha
 
   return {
       std::make_unique<LinuxMedium>(std::move(fd), S_ISBLK(st.st_mode),
-                                    DriveInfo{config_.sys_root / "block" / entry.name, entry.kind},
-                                    config_.direct_io && access != Access::kQuery),
+                                    DriveInfo{config_.sys_root / "block" / entry.name, entry.kind}),
       OpenError::kNone};
 }
 
@@ -349,8 +302,7 @@ DeviceAccess::Opened LinuxDeviceAccess::OpenImage(std::u16string_view path, Acce
     const int lock = access == Access::kReadWrite ? LOCK_EX : LOCK_SH;
     if (::flock(fd.get(), lock | LOCK_NB) != 0) return Failed(ErrorFromErrno(errno));
   }
-  return {std::make_unique<LinuxMedium>(std::move(fd), false, std::nullopt, false),
-          OpenError::kNone};
+  return {std::make_unique<LinuxMedium>(std::move(fd), false, std::nullopt), OpenError::kNone};
 }
 
 std::unique_ptr<DeviceAccess> MakeSystemDeviceAccess() {

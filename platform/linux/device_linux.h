@@ -18,9 +18,6 @@ struct LinuxDeviceConfig {
   // Lets regular files stand in for device nodes, for a machine assembled in a folder. Real
   // drives are block devices; with this off nothing else is opened as a drive.
   bool file_nodes = false;
-  // Block devices are read and written around the page cache where requests allow it. Off, every
-  // request goes through the page cache (for comparing the two).
-  bool direct_io = true;
 };
 
 class LinuxDeviceAccess final : public DeviceAccess {

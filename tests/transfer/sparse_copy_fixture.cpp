@@ -22,11 +22,12 @@ std::string SourceBytes(const SparseCase& c) {
   return bytes + std::string(static_cast<std::size_t>(c.zero_tail), '\0');
 }
 
-// The first byte of data at or after `offset`, or -1 when none follows.
-std::int64_t NextData(const std::filesystem::path& file, std::int64_t offset) {
+// The first byte of data (SEEK_DATA) or of a hole (SEEK_HOLE) at or after `offset`; -1 when none
+// follows, -2 on failure.
+std::int64_t Next(const std::filesystem::path& file, std::int64_t offset, int what) {
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return -2;
-  const off_t found = ::lseek(fd, offset, SEEK_DATA);
+  const off_t found = ::lseek(fd, offset, what);
   const int error = errno;
   ::close(fd);
   return found >= 0 ? found : error == ENXIO ? -1 : -2;
@@ -37,7 +38,7 @@ std::int64_t NextData(const std::filesystem::path& file, std::int64_t offset) {
 bool HolesSupported(const std::filesystem::path& dir) {
   const auto probe = dir / "hole-probe";
   ResizeFile(probe, kSparseMiB);
-  const bool supported = NextData(probe, 0) == -1;
+  const bool supported = Next(probe, 0, SEEK_DATA) == -1;
   std::filesystem::remove(probe);
   return supported;
 }
@@ -81,7 +82,10 @@ std::string SparseCopyTest::Check(const SparseCase& c, const std::filesystem::pa
   }
   if (!check_holes) return {};
   for (const auto& [first, end] : c.holes) {
-    const std::int64_t data = NextData(target_file, first);
+    if (Next(target_file, first, SEEK_HOLE) != first) {
+      return "no hole begins at " + std::to_string(first);
+    }
+    const std::int64_t data = Next(target_file, first, SEEK_DATA);
     if (data == -2 || (data >= 0 && data < end)) {
       return "data at " + std::to_string(data) + " inside the expected hole [" +
              std::to_string(first) + ", " + std::to_string(end) + ")";

@@ -74,8 +74,9 @@ TEST(LoopDrives, AReattachedNodeIsNotTheListedDrive) {
   EXPECT_EQ(opened.error, OpenError::kChanged);
 }
 
-// Requests aligned to the sectors go around the page cache, the others through it; mixed on the
-// same sectors, every read returns what was written last, and so does the device afterwards.
+// Requests aligned to the device's sectors or not, and buffers aligned or not, mixed on the same
+// sectors of devices of both sector sizes: every read returns what was written last, and so does
+// the device's file afterwards.
 TEST(LoopDrives, AlignedAndUnalignedRequestsMixOnTheSameSectors) {
   constexpr std::int64_t kSize = 1 << 20;
   struct Request {

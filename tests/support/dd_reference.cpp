@@ -12,8 +12,8 @@ std::string DdResult(const std::filesystem::path& source, const std::optional<st
   if (before) WriteFile(scratch, *before);
   const std::string command = "dd if='" + source.string() + "' of='" + scratch.string() +
                               "' bs=" + std::to_string(bps) + " skip=" + std::to_string(start) +
-                              " seek=" + std::to_string(start) + " count=" +
-                              std::to_string(count) + " conv=notrunc status=none 2>&1";
+                              " seek=" + std::to_string(start) + " count=" + std::to_string(count) +
+                              " conv=notrunc status=none 2>&1";
   int status = 0;
   RunCommand(command, status);
   ok = status == 0;

@@ -62,15 +62,14 @@ std::string SparseCopyTest::Check(const SparseCase& c, const std::filesystem::pa
   if (c.stop_at_step > 0) StopAtStep(c.stop_at_step);
   RunCopy(c.range_start < 0 ? WholeJob(s, t) : RangeJob(s, t, c.range_start, c.range_count));
 
-  if (window_.Sequence() != Sequence{Info(messages::kImageTargetGrows),
-                                     Info(messages::kCopyDone), kDone}) {
+  if (window_.Sequence() !=
+      Sequence{Info(messages::kImageTargetGrows), Info(messages::kCopyDone), kDone}) {
     return "the copy did not end as done";
   }
   const std::int64_t start = c.range_start < 0 ? 0 : c.range_start;
-  const std::int64_t count =
-      c.stop_at_step > 0                        ? c.stop_at_step * kSparseMiB / 512
-      : c.range_start < 0 ? std::ssize(source) / 512
-                          : c.range_count;
+  const std::int64_t count = c.stop_at_step > 0  ? c.stop_at_step * kSparseMiB / 512
+                             : c.range_start < 0 ? std::ssize(source) / 512
+                                                 : c.range_count;
   bool ok = false;
   const std::string expected =
       DdResult(source_file, before, 512, start, count, dir_ / "dd-result.img", ok);

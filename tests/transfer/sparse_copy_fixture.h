@@ -17,10 +17,10 @@ using ByteRange = std::pair<std::int64_t, std::int64_t>;  // [first, second)
 
 struct SparseCase {
   const char* name;
-  std::string layout;                 // the source, one letter per MiB: D data, Z zeros
-  std::int64_t zero_tail = 0;         // zero bytes after that, whole 512-byte sectors
-  std::int64_t target_before = -1;    // the target's length in pattern bytes; -1: no file
-  std::int64_t range_start = -1;      // sectors; -1: the whole source
+  std::string layout;               // the source, one letter per MiB: D data, Z zeros
+  std::int64_t zero_tail = 0;       // zero bytes after that, whole 512-byte sectors
+  std::int64_t target_before = -1;  // the target's length in pattern bytes; -1: no file
+  std::int64_t range_start = -1;    // sectors; -1: the whole source
   std::int64_t range_count = 0;
   int stop_at_step = 0;               // 1-based; 0: runs to the end
   std::vector<ByteRange> holes = {};  // must be unallocated afterwards

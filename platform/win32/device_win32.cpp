@@ -89,8 +89,8 @@ class Win32Medium final : public Medium {
   // The cache manager drops pages of sequentially read files behind the reader itself.
   void DropCached(std::int64_t, std::int64_t) override {}
 
-  // NTFS fills the gap before a write past the end with zeros unless the file is sparse. A file
-  // system without sparse files refuses, and then the zeros are written; reads are the same.
+  // NTFS allocates all of a file that SetEndOfFile extends unless the file is marked sparse. A
+  // file system without sparse files refuses the mark and allocates; reads are the same.
   void AllowHoles() override {
     if (drive_) return;
     DWORD returned = 0;

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "tests/support/forwarding_medium.h"
 #include "transfer/messages.h"
 #include "transfer/transfer.h"
 
@@ -81,44 +82,25 @@ class MemorySampler {
 };
 
 // Passes every call on and times the waits for write-back and the flushes.
-class TimedMedium final : public platform::Medium {
+class TimedMedium final : public test::ForwardingMedium {
  public:
   TimedMedium(platform::MediumPtr inner, double& longest, double& last_flush)
-      : inner_(std::move(inner)), longest_(longest), last_flush_(last_flush) {}
-  bool SetPosition(std::int64_t offset) override { return inner_->SetPosition(offset); }
-  platform::IoResult Read(std::span<std::byte> b) override { return inner_->Read(b); }
-  platform::IoResult Write(std::span<const std::byte> b) override { return inner_->Write(b); }
+      : ForwardingMedium(std::move(inner)), longest_(longest), last_flush_(last_flush) {}
   bool Flush() override {
     const auto start = Clock::now();
-    const bool ok = inner_->Flush();
+    const bool ok = ForwardingMedium::Flush();
     last_flush_ = Since(start);
     longest_ = std::max(longest_, last_flush_);
     return ok;
   }
-  bool StartWriteBack(std::int64_t offset, std::int64_t length) override {
-    return inner_->StartWriteBack(offset, length);
-  }
   bool AwaitWriteBack(std::int64_t offset, std::int64_t length) override {
     const auto start = Clock::now();
-    const bool ok = inner_->AwaitWriteBack(offset, length);
+    const bool ok = ForwardingMedium::AwaitWriteBack(offset, length);
     longest_ = std::max(longest_, Since(start));
     return ok;
   }
-  void DropCached(std::int64_t offset, std::int64_t length) override {
-    inner_->DropCached(offset, length);
-  }
-  void AllowHoles() override { inner_->AllowHoles(); }
-  bool ExtendTo(std::int64_t size) override { return inner_->ExtendTo(size); }
-  std::optional<std::int64_t> FileSize() override { return inner_->FileSize(); }
-  std::optional<platform::DiskGeometryEx> DriveGeometry() override {
-    return inner_->DriveGeometry();
-  }
-  std::optional<platform::StorageDescriptorTexts> StorageDescriptor() override {
-    return inner_->StorageDescriptor();
-  }
 
  private:
-  platform::MediumPtr inner_;
   double& longest_;
   double& last_flush_;
 };

@@ -117,6 +117,16 @@ class DeviceAccess {
                       Disposition disposition) = 0;
 };
 
+// Opens a medium to read from, denying other writers: for reading and writing first, and for
+// reading alone when that is refused, so that a write-protected, mounted or read-only medium can
+// still be read. Nothing is written through it.
+inline DeviceAccess::Opened OpenForReading(DeviceAccess& devices, std::u16string_view path,
+                                           Disposition disposition) {
+  auto opened = devices.Open(path, Access::kReadWrite, Share::kRead, disposition);
+  if (!opened.medium) opened = devices.Open(path, Access::kRead, Share::kRead, disposition);
+  return opened;
+}
+
 // The device access of the system the program runs on.
 std::unique_ptr<DeviceAccess> MakeSystemDeviceAccess();
 

@@ -23,15 +23,10 @@ Disposition DispositionFor(const MediaRecord& record) {
   return record.is_image ? Disposition::kOpenAlways : Disposition::kOpenExisting;
 }
 
-// Read and write first, read alone when that is refused: the copy never writes its source, and a
-// write-protected, mounted or read-only source is still copied.
+// The copy never writes its source; a write-protected, mounted or read-only source is still
+// copied.
 MediumPtr OpenSource(platform::DeviceAccess& devices, const MediaRecord& source) {
-  const std::u16string_view path = TextOf(source.path);
-  auto opened = devices.Open(path, Access::kReadWrite, Share::kRead, DispositionFor(source));
-  if (!opened.medium) {
-    opened = devices.Open(path, Access::kRead, Share::kRead, DispositionFor(source));
-  }
-  return std::move(opened.medium);
+  return platform::OpenForReading(devices, TextOf(source.path), DispositionFor(source)).medium;
 }
 
 // The area a copy moves, or the message that refuses it.
@@ -148,7 +143,7 @@ std::uint32_t CopyWorker(const TransferJob& job, const TransferEnvironment& envi
     }
     source_cache.DropBefore(pos + n);
     if (!sparse.Skips(pos, data)) {
-      const bool reached = sparse.Reach(pos);
+      const bool reached = sparse.Reach(pos, n);
       const auto written = reached ? target->Write(data) : platform::IoResult{};
       // A failure that the early write-back brings to light is this step's failed write.
       if (!written.ok || static_cast<std::int64_t>(written.moved) != n ||

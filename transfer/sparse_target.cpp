@@ -14,8 +14,8 @@ bool AllZero(std::span<const std::byte> data) {
 SparseTarget::SparseTarget(platform::Medium& target, bool image, WriteBack& write_back)
     : target_(target),
       write_back_(write_back),
-      image_(image),
-      holes_from_(image ? target.FileSize() : std::nullopt) {}
+      holes_from_(image ? target.FileSize() : std::nullopt),
+      end_(holes_from_.value_or(0)) {}
 
 bool SparseTarget::Skips(std::int64_t offset, std::span<const std::byte> data) {
   if (!holes_from_ || offset < *holes_from_ || !AllZero(data)) return false;
@@ -24,12 +24,11 @@ bool SparseTarget::Skips(std::int64_t offset, std::span<const std::byte> data) {
   return true;
 }
 
-bool SparseTarget::Reach(std::int64_t offset) {
-  if (!image_) return true;
-  const auto size = target_.FileSize();
-  if (!size) return false;
-  if (*size >= offset || target_.ExtendTo(offset)) return true;
-  return WriteZeros(*size, offset);
+bool SparseTarget::Reach(std::int64_t offset, std::int64_t length) {
+  if (!holes_from_) return true;
+  if (offset > end_ && !target_.ExtendTo(offset) && !WriteZeros(end_, offset)) return false;
+  end_ = std::max(end_, offset + length);
+  return true;
 }
 
 bool SparseTarget::WriteZeros(std::int64_t from, std::int64_t to) {

@@ -29,20 +29,23 @@ class SparseTarget {
   // the file's length when the copy began.
   bool Skips(std::int64_t offset, std::span<const std::byte> data);
 
-  // Before a step is written at `offset`: makes the file at least that long. Leaves the position
-  // at `offset` when it writes. False on failure.
-  bool Reach(std::int64_t offset);
+  // Before a step of `length` bytes is written at `offset`: makes the file at least `offset` long,
+  // and counts on the write to make it reach past the step. Leaves the position at `offset` when
+  // it writes. False on failure.
+  bool Reach(std::int64_t offset, std::int64_t length);
 
   // After the last step: makes the file cover the skipped steps. False on failure.
-  bool Complete() { return Reach(skipped_end_); }
+  bool Complete() { return Reach(skipped_end_, 0); }
 
  private:
   bool WriteZeros(std::int64_t from, std::int64_t to);
 
   platform::Medium& target_;
   WriteBack& write_back_;
-  bool image_;
-  std::optional<std::int64_t> holes_from_;  // the file's length when the copy began
+  // The file's length when the copy began: steps of zeros from there on may be skipped.
+  std::optional<std::int64_t> holes_from_;
+  // How long the file is known to be; it only grows while the copy writes.
+  std::int64_t end_ = 0;
   std::int64_t skipped_end_ = 0;
   std::optional<ChunkBuffer> zeros_;  // only for a file system that cannot extend files
 };

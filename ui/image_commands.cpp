@@ -37,13 +37,8 @@ void COmbrixDlg::OnSourceImage() {
   });
   if (!file) return;
 
-  platform::DeviceAccess::Opened opened =
-      devices_.Open(file->path, platform::Access::kReadWrite, platform::Share::kRead,
-                    platform::Disposition::kOpenExisting);
-  if (!opened.medium) {
-    opened = devices_.Open(file->path, platform::Access::kRead, platform::Share::kRead,
-                           platform::Disposition::kOpenExisting);
-  }
+  const platform::DeviceAccess::Opened opened =
+      platform::OpenForReading(devices_, file->path, platform::Disposition::kOpenExisting);
   if (!opened.medium) return Fail(texts::kSourceImageOpenError);
   const std::optional<std::int64_t> size = opened.medium->FileSize();
   if (!size || *size < 0) return Fail(texts::kFileSizeError);

@@ -4,37 +4,54 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 namespace ombrix::platform {
 
 namespace {
 
-// Whether the volume has an extent on the disk. A volume spanning several disks lists them all.
+// Whether the volume has an extent on the disk. A volume spanning several disks lists them all,
+// however many there are: one left out would leave its volume unlocked.
 bool LiesOnDisk(HANDLE volume, int disk_number) {
-  // Room for a volume spread over up to 32 disks.
-  std::array<std::byte, sizeof(VOLUME_DISK_EXTENTS) + 31 * sizeof(DISK_EXTENT)> reply{};
-  DWORD returned = 0;
-  if (!::DeviceIoControl(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0, reply.data(),
-                         static_cast<DWORD>(reply.size()), &returned, nullptr)) {
-    return false;
+  DWORD count = 1;
+  std::vector<std::byte> reply;
+  for (;;) {
+    reply.assign(sizeof(VOLUME_DISK_EXTENTS) + (count - 1) * sizeof(DISK_EXTENT), std::byte{});
+    DWORD returned = 0;
+    if (::DeviceIoControl(volume, IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0, reply.data(),
+                          static_cast<DWORD>(reply.size()), &returned, nullptr)) {
+      break;
+    }
+    // Too small: the count of extents has come back, ask again with room for all of them.
+    const auto* header = reinterpret_cast<const VOLUME_DISK_EXTENTS*>(reply.data());
+    if (::GetLastError() != ERROR_MORE_DATA || header->NumberOfDiskExtents <= count) return false;
+    count = header->NumberOfDiskExtents;
   }
   const auto* extents = reinterpret_cast<const VOLUME_DISK_EXTENTS*>(reply.data());
-  const DWORD count = std::min<DWORD>(extents->NumberOfDiskExtents, 32);
-  for (DWORD i = 0; i < count; ++i) {
+  const DWORD listed = std::min(extents->NumberOfDiskExtents, count);
+  for (DWORD i = 0; i < listed; ++i) {
     if (extents->Extents[i].DiskNumber == static_cast<DWORD>(disk_number)) return true;
   }
   return false;
 }
+
+// The volume search, closed on every path.
+struct CloseVolumeSearch {
+  void operator()(HANDLE search) const { ::FindVolumeClose(search); }
+};
+using VolumeSearch = std::unique_ptr<std::remove_pointer_t<HANDLE>, CloseVolumeSearch>;
 
 }  // namespace
 
 std::optional<VolumeLocks> VolumeLocks::Acquire(int disk_number) {
   VolumeLocks locks;
   std::array<wchar_t, MAX_PATH> name{};
-  HANDLE search = ::FindFirstVolumeW(name.data(), static_cast<DWORD>(name.size()));
-  if (search == INVALID_HANDLE_VALUE) return locks;  // no volumes at all
-  bool ok = true;
+  HANDLE first = ::FindFirstVolumeW(name.data(), static_cast<DWORD>(name.size()));
+  if (first == INVALID_HANDLE_VALUE) return locks;  // no volumes at all
+  const VolumeSearch search(first);
   do {
     std::wstring path(name.data());
     if (!path.empty() && path.back() == L'\\') path.pop_back();  // the volume, not its root folder
@@ -45,15 +62,12 @@ std::optional<VolumeLocks> VolumeLocks::Acquire(int disk_number) {
     DWORD returned = 0;
     if (!::DeviceIoControl(volume.get(), FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, &returned,
                            nullptr)) {
-      ok = false;
-      break;
+      return std::nullopt;
     }
     ::DeviceIoControl(volume.get(), FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0, &returned,
                       nullptr);
     locks.volumes_.push_back(std::move(volume));
-  } while (::FindNextVolumeW(search, name.data(), static_cast<DWORD>(name.size())));
-  ::FindVolumeClose(search);
-  if (!ok) return std::nullopt;
+  } while (::FindNextVolumeW(search.get(), name.data(), static_cast<DWORD>(name.size())));
   return locks;
 }
 

@@ -1,60 +1,50 @@
 #include "tests/support/faulty_devices.h"
 
+#include "tests/support/forwarding_medium.h"
+
 namespace ombrix::test {
 
-class FaultyMedium final : public platform::Medium {
+class FaultyMedium final : public ForwardingMedium {
  public:
   FaultyMedium(platform::MediumPtr inner, MediumFaults faults, FaultyDevices& owner)
-      : inner_(std::move(inner)), faults_(faults), owner_(owner) {
+      : ForwardingMedium(std::move(inner)), faults_(faults), owner_(owner) {
     ++owner_.open_media_;
   }
   ~FaultyMedium() override { --owner_.open_media_; }
 
   bool SetPosition(std::int64_t offset) override {
     if (positions_++ == faults_.fail_position_at) return false;
-    return inner_->SetPosition(offset);
+    return ForwardingMedium::SetPosition(offset);
   }
   platform::IoResult Read(std::span<std::byte> buffer) override {
     const int call = reads_++;
     if (call == faults_.fail_read_at) return {};
     if (call == faults_.short_read_at && !buffer.empty()) buffer = buffer.first(buffer.size() - 1);
-    return inner_->Read(buffer);
+    return ForwardingMedium::Read(buffer);
   }
   platform::IoResult Write(std::span<const std::byte> buffer) override {
     const int call = writes_++;
     if (call == faults_.fail_write_at) return {};
     if (call == faults_.short_write_at && !buffer.empty()) buffer = buffer.first(buffer.size() - 1);
-    return inner_->Write(buffer);
+    return ForwardingMedium::Write(buffer);
   }
   bool Flush() override {
     ++owner_.flushes_;
-    return !faults_.fail_flush && inner_->Flush();
+    return !faults_.fail_flush && ForwardingMedium::Flush();
   }
   bool StartWriteBack(std::int64_t offset, std::int64_t length) override {
     if (starts_++ == faults_.fail_start_write_back_at) return false;
-    return inner_->StartWriteBack(offset, length);
+    return ForwardingMedium::StartWriteBack(offset, length);
   }
   bool AwaitWriteBack(std::int64_t offset, std::int64_t length) override {
     if (awaits_++ == faults_.fail_await_write_back_at) return false;
-    return inner_->AwaitWriteBack(offset, length);
+    return ForwardingMedium::AwaitWriteBack(offset, length);
   }
-  void DropCached(std::int64_t offset, std::int64_t length) override {
-    inner_->DropCached(offset, length);
-  }
-  void AllowHoles() override { inner_->AllowHoles(); }
   bool ExtendTo(std::int64_t size) override {
-    return !faults_.fail_extend && inner_->ExtendTo(size);
-  }
-  std::optional<std::int64_t> FileSize() override { return inner_->FileSize(); }
-  std::optional<platform::DiskGeometryEx> DriveGeometry() override {
-    return inner_->DriveGeometry();
-  }
-  std::optional<platform::StorageDescriptorTexts> StorageDescriptor() override {
-    return inner_->StorageDescriptor();
+    return !faults_.fail_extend && ForwardingMedium::ExtendTo(size);
   }
 
  private:
-  platform::MediumPtr inner_;
   MediumFaults faults_;
   FaultyDevices& owner_;
   int positions_ = 0, reads_ = 0, writes_ = 0, starts_ = 0, awaits_ = 0;

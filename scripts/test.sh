@@ -3,33 +3,54 @@
 # more under AddressSanitizer + UndefinedBehaviorSanitizer and once under ThreadSanitizer (the
 # worker thread and the dialog); then the Windows build, whose x86_64 tests run under Wine. Tests
 # that need root (loop devices) skip with a reason when run without it.
-set -euo pipefail
+#
+# A failing suite does not stop the rest: every suite runs, and the script ends with one line
+# naming the suites that failed (and a non-zero status), or saying that all passed.
+set -uo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh || { echo "test.sh: installing the dependencies failed" >&2; exit 1; }
 
-echo "== formatting"
-git ls-files '*.h' '*.cpp' | xargs -r clang-format --dry-run -Werror
+failed=()
+# Runs one suite: a name, then the commands of its steps, each a single shell command line. The
+# suite stops at its first failing step (a test run needs its build), the script does not.
+suite() {
+  local name=$1
+  shift
+  echo "== $name"
+  local step
+  for step in "$@"; do
+    if ! bash -c "set -euo pipefail; $step"; then
+      echo "== $name: FAILED ($step)"
+      failed+=("$name")
+      return
+    fi
+  done
+}
+
+suite "formatting" "git ls-files '*.h' '*.cpp' | xargs -r clang-format --dry-run -Werror"
 
 for preset in dev asan tsan; do
-  echo "== build and test: $preset"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
-  ctest --preset "$preset"
+  suite "build and test: $preset" "cmake --preset $preset >/dev/null" \
+    "cmake --build --preset $preset" "ctest --preset $preset"
 done
 
-echo "== fuzzing the parsers of outside data"
-scripts/fuzz.sh 100000
+suite "fuzzing the parsers of outside data" "scripts/fuzz.sh 100000"
 
-echo "== Windows: i686 build, the product"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32
+suite "Windows: i686 build, the product" "cmake --preset win32 >/dev/null" \
+  "cmake --build --preset win32"
 
-echo "== Windows: x86_64 build, its tests under Wine (they also read the product's resources)"
-cmake --preset win64 >/dev/null
-cmake --build --preset win64
-# The Wine prefixes of the tests (one for programs with windows), made once before the tests share
-# them.
-cmake/wine64-run.sh wineboot --init >/dev/null 2>&1 || true
-cmake/wine64-gui-run.sh wineboot --init >/dev/null 2>&1 || true
-ctest --preset win64
+# The Wine prefixes of the tests (one for programs with windows) are made once before the tests
+# share them.
+suite "Windows: x86_64 build, its tests under Wine (they also read the product's resources)" \
+  "cmake --preset win64 >/dev/null" "cmake --build --preset win64" \
+  "cmake/wine64-run.sh wineboot --init >/dev/null 2>&1 || true" \
+  "cmake/wine64-gui-run.sh wineboot --init >/dev/null 2>&1 || true" \
+  "ctest --preset win64"
+
+if [ ${#failed[@]} -gt 0 ]; then
+  summary=$(printf '%s; ' "${failed[@]}")
+  echo "test.sh: ${#failed[@]} suite(s) failed: ${summary%; }"
+  exit 1
+fi
+echo "test.sh: every suite passed"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "catalogue/media_record.h"
@@ -67,6 +68,16 @@ class COmbrixDlg : public CDialog {
   // Unchecks the range option and sets the range back to 0 in whole mode.
   void ClearRange();
   void StartWorker(WorkerRoutine worker, const TransferJob& job, std::int64_t area_bytes);
+  // One list and the table behind it.
+  struct Side {
+    platform::ComboBox& list;
+    MediaTable& table;
+  };
+  // Where a swap selects `medium` on `side`: at `preferred` when that entry holds it (the same
+  // path), else at the first entry that does, else at a new entry made from it and the label it
+  // has at `from_position` of `from_list`; -1 for no medium, or when the list is full.
+  int PositionHolding(const Side& side, int preferred, const std::optional<MediaRecord>& medium,
+                      platform::ComboBox& from_list, int from_position);
   // Adds a record and its label to a list and its table; refused when the list is full.
   bool AppendEntry(platform::ComboBox& list, MediaTable& table, const MediaRecord& record,
                    std::u16string_view label);

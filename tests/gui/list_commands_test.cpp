@@ -147,6 +147,88 @@ INSTANTIATE_TEST_SUITE_P(
                  .warned = true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Once an image was added to one list alone, a position no longer names the same medium in both
+// lists: whatever the counts, the swap ends with the old target as source and the old source as
+// target, finding each in the other list or moving it there.
+struct SwapMediaCase {
+  const char* name;
+  std::vector<std::string> source_images, target_images;  // an image of the same name is one file
+  int s = -1, t = -1;
+  int source_count = 0, target_count = 0;  // counts after
+  friend void PrintTo(const SwapMediaCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class SwapMediaTest : public ListCommandsTest,
+                      public ::testing::WithParamInterface<SwapMediaCase> {};
+
+TEST_P(SwapMediaTest, OldTargetBecomesSourceAndOldSourceTarget) {
+  const SwapMediaCase& c = GetParam();
+  Open();
+  for (const std::string& name : c.source_images) AddImage(IDC_SOURCE_IMAGE, name);
+  for (const std::string& name : c.target_images) AddImage(IDC_TARGET_IMAGE, name);
+  Select(IDC_SOURCE_LIST, c.s);
+  Select(IDC_TARGET_LIST, c.t);
+  const std::u16string old_source(TextOf((*source_)[c.s].path));
+  const std::u16string old_target(TextOf((*target_)[c.t].path));
+
+  Click(IDC_SWAP);
+
+  EXPECT_EQ(Sequence(), (Entries{Question(texts::kAskSwap)}));
+  EXPECT_EQ(Count(IDC_SOURCE_LIST), c.source_count);
+  EXPECT_EQ(Count(IDC_TARGET_LIST), c.target_count);
+  ASSERT_GE(Selection(IDC_SOURCE_LIST), 0);
+  ASSERT_GE(Selection(IDC_TARGET_LIST), 0);
+  EXPECT_EQ(TextOf((*source_)[Selection(IDC_SOURCE_LIST)].path), old_target);
+  EXPECT_EQ(TextOf((*target_)[Selection(IDC_TARGET_LIST)].path), old_source);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SwapMediaTest,
+    ::testing::Values(
+        // Sources [HD0 HD1 HD2 A], targets [HD0 HD1 HD2 B]: HD0 onto B becomes B onto HD0, and B
+        // moves into the source list; HD0 is where it was in the target list.
+        SwapMediaCase{.name = "EqualCountsImageOnlyInTheOtherList",
+                      .source_images = {"a"},
+                      .target_images = {"b"},
+                      .s = 0,
+                      .t = 3,
+                      .source_count = 5,
+                      .target_count = 4},
+        // Both selected images exist in one list alone: each moves over.
+        SwapMediaCase{.name = "EqualCountsBothImagesMove",
+                      .source_images = {"a"},
+                      .target_images = {"b"},
+                      .s = 3,
+                      .t = 3,
+                      .source_count = 5,
+                      .target_count = 5},
+        // Sources [HD0 HD1 HD2 A B], targets [HD0 HD1 HD2 C]: A moves into the targets, and
+        // source position 3 is A, not C, so C moves into the sources.
+        SwapMediaCase{.name = "LongerSourceListShorterListsMediumMoves",
+                      .source_images = {"a", "b"},
+                      .target_images = {"c"},
+                      .s = 3,
+                      .t = 3,
+                      .source_count = 6,
+                      .target_count = 5},
+        SwapMediaCase{.name = "LongerTargetListShorterListsMediumMoves",
+                      .source_images = {"c"},
+                      .target_images = {"a", "b"},
+                      .s = 3,
+                      .t = 4,
+                      .source_count = 5,
+                      .target_count = 6},
+        // The old source is listed in the target list already, at another position: selected
+        // there, nothing added for it.
+        SwapMediaCase{.name = "OldSourceListedElsewhereInTheOtherList",
+                      .source_images = {"a"},
+                      .target_images = {"b", "a"},
+                      .s = 3,
+                      .t = 3,
+                      .source_count = 5,
+                      .target_count = 5}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ListCommandsTest, SwapAnsweredNoChangesNothing) {
   Open();
   Select(IDC_SOURCE_LIST, 0);

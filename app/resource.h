@@ -30,6 +30,8 @@ inline constexpr int IDC_SWAP = 1015;
 inline constexpr int IDC_DETAILS = 1016;
 inline constexpr int IDC_RESET = 1017;
 inline constexpr int IDC_WEB_LINK = 1018;
+// Throughput and time left, under the progress bar, where the bar cannot show them itself.
+inline constexpr int IDC_PROGRESS_STATUS = 1019;
 
 // Controls of the about boxes.
 inline constexpr int IDC_ABOUT_OK = 1;

@@ -20,6 +20,7 @@ constexpr std::int64_t kMiB = 1 << 20;
 class NullWindow final : public platform::DialogWindow {
  public:
   std::intptr_t Send(std::uint32_t, std::uintptr_t, std::intptr_t) override { return 0; }
+  void Notify(std::uint32_t, std::uintptr_t, std::intptr_t) override {}
   int ShowMessageBox(std::u16string_view text, std::u16string_view, std::uint32_t) override {
     last_box = text;
     return platform::kIdYes;

@@ -75,8 +75,9 @@ class DialogHost : public DialogWindow {
   virtual void SetProgressRange(int id, int low, int high) = 0;
   virtual void SetProgressPos(int id, int position) = 0;
   virtual int GetProgressPos(int id) const = 0;
-  // The text a progress bar shows over itself; empty for none.
+  // The text a progress bar shows over itself; empty for none. Nothing where bars draw no text.
   virtual void SetProgressText(int id, std::u16string_view text) = 0;
+  virtual bool ProgressBarShowsText() const = 0;
 
   // Appends a separator and an item to the window's system menu.
   virtual void AppendSystemMenuItem(std::uint32_t command, std::u16string_view text) = 0;

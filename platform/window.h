@@ -1,6 +1,7 @@
-// The dialog window as a worker thread reaches it: synchronous notifications and modal message
-// boxes. Both may be called from any thread; they run on the window's thread and block the caller
-// until the window has handled them, so a worker waits for the user's answer.
+// The dialog window as a worker thread reaches it: notifications and modal message boxes. All may
+// be called from any thread and are handled on the window's thread. A sent message and a box block
+// the caller until the window has handled them, so a worker waits for the user's answer; a
+// notification of progress does not wait for the window.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +42,11 @@ class DialogWindow {
   // Delivers a message to the window procedure and returns its result once it is handled.
   virtual std::intptr_t Send(std::uint32_t message, std::uintptr_t wparam,
                              std::intptr_t lparam) = 0;
+  // Delivers a message to the window procedure and returns at once. Of the notifications of one
+  // message number that the window has not handled yet, only the newest is handled: the window
+  // shows the latest state, and a fast sender never waits for a slow repaint. Whatever is sent or
+  // shown afterwards through Send or ShowMessageBox is handled after it.
+  virtual void Notify(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) = 0;
   // Shows a modal box owned by the window; returns the button pressed.
   virtual int ShowMessageBox(std::u16string_view text, std::u16string_view title,
                              std::uint32_t flags) = 0;

@@ -10,7 +10,7 @@ void WorkerReport::Done() {
 }
 
 void WorkerReport::Progress(std::uint16_t percent) {
-  window_.Send(WM_TRANSFER_PROGRESS, percent, 0);
+  window_.Notify(WM_TRANSFER_PROGRESS, percent, 0);
 }
 
 void WorkerReport::Information(std::u16string_view text) {

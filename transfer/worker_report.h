@@ -1,5 +1,7 @@
-// How a worker talks to the dialog: the two notifications and its message boxes, all owned by
-// the dialog window and each blocking the worker until the dialog has handled it.
+// How a worker talks to the dialog: the two notifications and its message boxes, owned by the
+// dialog window. The end report and the boxes block the worker until the dialog has handled
+// them; progress is handed over without waiting, the dialog showing the latest percent, and always
+// reaches the dialog before the next box or the end report.
 #pragma once
 
 #include <cstdint>

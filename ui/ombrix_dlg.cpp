@@ -79,8 +79,9 @@ std::intptr_t COmbrixDlg::OnMessage(std::uint32_t message, std::uintptr_t wparam
   } else if (message == WM_TRANSFER_PROGRESS) {
     const int percent = static_cast<int>(wparam);
     host().SetProgressPos(IDC_PROGRESS, percent);
-    host().SetProgressText(IDC_PROGRESS,
-                           progress_meter_.Text(percent, ProgressMeter::Clock::now()));
+    if (const auto text = progress_meter_.Report(percent, ProgressMeter::Clock::now())) {
+      ShowProgressText(*text);
+    }
   }
   return 0;
 }
@@ -145,7 +146,15 @@ void COmbrixDlg::SetIdleState() {
     host().EnableControl(id, true);
   }
   host().SetProgressPos(IDC_PROGRESS, 0);
-  host().SetProgressText(IDC_PROGRESS, {});
+  ShowProgressText({});
+}
+
+void COmbrixDlg::ShowProgressText(std::u16string_view text) {
+  if (host().ProgressBarShowsText()) {
+    host().SetProgressText(IDC_PROGRESS, text);
+  } else {
+    host().SetControlText(IDC_PROGRESS_STATUS, text);
+  }
 }
 
 void COmbrixDlg::OnExit() {

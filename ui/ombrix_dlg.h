@@ -65,6 +65,8 @@ class COmbrixDlg : public CDialog {
   bool UpdateData(bool save);
   void SetBusyState();
   void SetIdleState();
+  // Over the progress bar where it shows text, else in the status line under it.
+  void ShowProgressText(std::u16string_view text);
   // Unchecks the range option and sets the range back to 0 in whole mode.
   void ClearRange();
   void StartWorker(WorkerRoutine worker, const TransferJob& job, std::int64_t area_bytes);

@@ -14,27 +14,40 @@ constexpr double kMinimumSeconds = 1.0;    // before this the rate says nothing 
 
 }  // namespace
 
-void ProgressMeter::Start(std::int64_t area_bytes, Clock::time_point now) {
+void ProgressMeter::Start(std::int64_t area_bytes) {
   area_bytes_ = std::max<std::int64_t>(area_bytes, 0);
-  start_ = now;
+  first_at_.reset();
+}
+
+std::optional<std::u16string> ProgressMeter::Report(int percent, Clock::time_point now) {
+  percent = std::clamp(percent, 0, 100);
+  if (!first_at_) {
+    first_at_ = now;
+    first_percent_ = percent;
+  } else if (percent < 100 && now - shown_at_ < kTextInterval) {
+    return std::nullopt;
+  }
+  shown_at_ = now;
+  return Text(percent, now);
 }
 
 std::u16string ProgressMeter::Text(int percent, Clock::time_point now) const {
-  percent = std::clamp(percent, 0, 100);
   char buffer[96];
   std::snprintf(buffer, sizeof buffer, "%d %%", percent);
   std::u16string text = WidenAscii(buffer);
 
-  const double seconds = std::chrono::duration<double>(now - start_).count();
-  const double done = static_cast<double>(area_bytes_) * percent / 100.0;
-  if (seconds < kMinimumSeconds || done <= 0.0) return text;
+  const double seconds = std::chrono::duration<double>(now - *first_at_).count();
+  const double area = static_cast<double>(area_bytes_);
+  const double moved = area * (percent - first_percent_) / 100.0;
+  if (seconds < kMinimumSeconds || moved <= 0.0) return text;
 
-  const double rate = done / seconds;
+  const double rate = moved / seconds;
   text += u"  ·  ";
   std::snprintf(buffer, sizeof buffer, "%.1f MB/s", rate / kBytesPerMegabyte);
   text += WidenAscii(buffer);
 
-  const auto left = static_cast<long long>((static_cast<double>(area_bytes_) - done) / rate + 0.5);
+  const double left_bytes = area - area * percent / 100.0;
+  const auto left = static_cast<long long>(left_bytes / rate + 0.5);
   std::snprintf(buffer, sizeof buffer, "%lld:%02lld:%02lld", left / 3600, left / 60 % 60,
                 left % 60);
   text += u"  ·  剩余 ";

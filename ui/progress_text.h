@@ -1,9 +1,10 @@
-// The text over the progress bar: percent, throughput and time left, worked out from the percent
+// The progress text of a transfer: percent, throughput and time left, worked out from the percent
 // the worker reports and the size of the area it goes through.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace ombrix {
@@ -11,15 +12,26 @@ namespace ombrix {
 class ProgressMeter {
  public:
   using Clock = std::chrono::steady_clock;
+  // The text changes at most this often: more would only cost the transfer repaints.
+  static constexpr Clock::duration kTextInterval = std::chrono::milliseconds(250);
 
-  void Start(std::int64_t area_bytes, Clock::time_point now);
-  // "42 %  ·  118.3 MB/s  ·  剩余 0:01:25"; the rate and the time left once a second has passed
-  // and some of the area is done.
-  std::u16string Text(int percent, Clock::time_point now) const;
+  // A transfer of `area_bytes` begins.
+  void Start(std::int64_t area_bytes);
+  // Notes the worker's report of `percent` at `now`. Returns the text to show for it: for the first
+  // report, for 100 %, then once the text shown is kTextInterval old; otherwise nothing.
+  //
+  // The rate counts from the first report, so that time spent before the first step (a box the
+  // user reads) is not taken for transfer time. Text: "42 %  ·  118.3 MB/s  ·  剩余 0:01:25", the
+  // rate and time left once a second has passed since the first report and more is done.
+  std::optional<std::u16string> Report(int percent, Clock::time_point now);
 
  private:
+  std::u16string Text(int percent, Clock::time_point now) const;
+
   std::int64_t area_bytes_ = 0;
-  Clock::time_point start_{};
+  std::optional<Clock::time_point> first_at_;  // the first report of this transfer
+  int first_percent_ = 0;
+  Clock::time_point shown_at_{};
 };
 
 }  // namespace ombrix

@@ -55,7 +55,7 @@ void COmbrixDlg::OnZero() {
 
 void COmbrixDlg::StartWorker(WorkerRoutine worker, const TransferJob& job,
                              std::int64_t area_bytes) {
-  progress_meter_.Start(area_bytes, ProgressMeter::Clock::now());
+  progress_meter_.Start(area_bytes);
   const TransferEnvironment environment{
       .devices = &devices_, .source_table = &source_table_, .target_table = &target_table_};
   transfer_running_ = true;

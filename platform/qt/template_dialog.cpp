@@ -246,6 +246,33 @@ std::intptr_t TemplateDialog::Send(std::uint32_t message, std::uintptr_t wparam,
   return OnDialogThread([&] { return handler_.OnMessage(message, wparam, lparam); });
 }
 
+// One delivery is queued per message number, behind whatever was queued before; it hands the
+// newest parameters over when it runs. A later Send or box is queued behind it, so it is handled
+// first.
+void TemplateDialog::Notify(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) {
+  if (QThread::currentThread() == thread()) {
+    handler_.OnMessage(message, wparam, lparam);
+    return;
+  }
+  {
+    std::lock_guard lock(calls_mutex_);
+    const bool queued = latest_.contains(message);
+    latest_.insert_or_assign(message, Parameters{wparam, lparam});
+    if (queued) return;
+    pending_calls_.push_back([this, message] {
+      Parameters newest{};
+      {
+        std::lock_guard taken(calls_mutex_);
+        const auto found = latest_.find(message);
+        newest = found->second;
+        latest_.erase(found);
+      }
+      handler_.OnMessage(message, newest.wparam, newest.lparam);
+    });
+  }
+  QMetaObject::invokeMethod(this, "RunPendingCalls", Qt::QueuedConnection);
+}
+
 int TemplateDialog::ShowMessageBox(std::u16string_view text, std::u16string_view title,
                                    std::uint32_t flags) {
   return OnDialogThread([&] { return ShowQtMessageBox(this, text, title, flags); });

@@ -29,6 +29,7 @@ class TemplateDialog final : public QDialog, public DialogHost {
 
   // DialogWindow: callable from any thread.
   std::intptr_t Send(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override;
+  void Notify(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override;
   int ShowMessageBox(std::u16string_view text, std::u16string_view title,
                      std::uint32_t flags) override;
 
@@ -51,6 +52,7 @@ class TemplateDialog final : public QDialog, public DialogHost {
   void SetProgressPos(int id, int position) override;
   int GetProgressPos(int id) const override;
   void SetProgressText(int id, std::u16string_view text) override;
+  bool ProgressBarShowsText() const override { return true; }
   void AppendSystemMenuItem(std::uint32_t command, std::u16string_view text) override;
   void SetIcon(int icon, bool big) override;
   std::optional<ChosenFile> ChooseFile(const FileDialogRequest& request) override;
@@ -88,8 +90,14 @@ class TemplateDialog final : public QDialog, public DialogHost {
   std::map<int, std::unique_ptr<QtComboBox>> lists_;
   std::unique_ptr<QMenu> system_menu_;
   int default_command_ = 1;  // what Enter sends when no push button has the focus
+  struct Parameters {
+    std::uintptr_t wparam;
+    std::intptr_t lparam;
+  };
   std::mutex calls_mutex_;
   std::deque<std::function<void()>> pending_calls_;
+  // The newest notification of each message number whose delivery is queued and not yet run.
+  std::map<std::uint32_t, Parameters> latest_;
   bool ended_ = false;
   bool initialised_ = false;
 };

@@ -22,6 +22,12 @@ HINSTANCE Instance() {
   return ::GetModuleHandleW(nullptr);
 }
 
+// Posted once per batch of notifications: the window delivers the newest of each when it comes.
+UINT NotificationsWaiting() {
+  static const UINT message = ::RegisterWindowMessageW(L"Ombrix.NotificationsWaiting");
+  return message;
+}
+
 std::u16string WindowText(HWND window) {
   const int length = ::GetWindowTextLengthW(window);
   if (length <= 0) return {};
@@ -95,6 +101,10 @@ INT_PTR CALLBACK Win32Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam,
 }
 
 INT_PTR Win32Dialog::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == NotificationsWaiting()) {
+    DeliverNotifications();
+    return TRUE;
+  }
   switch (message) {
     case WM_COMMAND:
       // Clicks of buttons and notifying statics, Enter (1) and Escape or the close box (2); the
@@ -141,13 +151,60 @@ void Win32Dialog::PaintMinimised() {
   ::EndPaint(hwnd_, &paint);
 }
 
+bool Win32Dialog::OnWindowThread() const {
+  return ::GetWindowThreadProcessId(hwnd_, nullptr) == ::GetCurrentThreadId();
+}
+
 std::intptr_t Win32Dialog::Send(std::uint32_t message, std::uintptr_t wparam,
                                 std::intptr_t lparam) {
+  FlushNotifications();
   return ::SendMessageW(hwnd_, message, wparam, lparam);
+}
+
+void Win32Dialog::Notify(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) {
+  if (OnWindowThread()) {
+    handler_.OnMessage(message, wparam, lparam);
+    return;
+  }
+  bool waiting = false;
+  {
+    std::lock_guard lock(notify_mutex_);
+    waiting = !latest_.empty();
+    latest_.insert_or_assign(message, Parameters{wparam, lparam});
+  }
+  if (!waiting) ::PostMessageW(hwnd_, NotificationsWaiting(), 0, 0);
+}
+
+void Win32Dialog::DeliverNotifications() {
+  std::map<std::uint32_t, Parameters> newest;
+  {
+    std::lock_guard lock(notify_mutex_);
+    newest.swap(latest_);
+  }
+  for (const auto& [message, parameters] : newest) {
+    handler_.OnMessage(message, parameters.wparam, parameters.lparam);
+  }
+}
+
+// What was notified before a message or a box is handled before it: the posted wake-up may still
+// be queued behind, so the notifications are delivered now, on the window's thread.
+void Win32Dialog::FlushNotifications() {
+  bool waiting = false;
+  {
+    std::lock_guard lock(notify_mutex_);
+    waiting = !latest_.empty();
+  }
+  if (!waiting) return;
+  if (OnWindowThread()) {
+    DeliverNotifications();
+  } else {
+    ::SendMessageW(hwnd_, NotificationsWaiting(), 0, 0);
+  }
 }
 
 int Win32Dialog::ShowMessageBox(std::u16string_view text, std::u16string_view title,
                                 std::uint32_t flags) {
+  FlushNotifications();
   return ::MessageBoxW(hwnd_, Wide(text).c_str(), Wide(title).c_str(), flags);
 }
 
@@ -223,15 +280,6 @@ void Win32Dialog::SetProgressPos(int id, int position) {
 }
 int Win32Dialog::GetProgressPos(int id) const {
   return static_cast<int>(::SendMessageW(Item(id), PBM_GETPOS, 0, 0));
-}
-
-// A Windows progress bar draws no text; the rate and the time left show in the window's caption
-// while a transfer runs, and the template's caption comes back when it ends.
-void Win32Dialog::SetProgressText(int /*id*/, std::u16string_view text) {
-  const std::u16string caption =
-      text.empty() ? std::u16string(template_.caption)
-                   : std::u16string(template_.caption) + u" - " + std::u16string(text);
-  ::SetWindowTextW(hwnd_, Wide(caption).c_str());
 }
 
 void Win32Dialog::AppendSystemMenuItem(std::uint32_t command, std::u16string_view text) {

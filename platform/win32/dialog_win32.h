@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 
 #include "platform/dialog.h"
 
@@ -16,9 +17,10 @@ class Win32Dialog final : public DialogHost {
   Win32Dialog(const DialogTemplate& dialog, DialogHandler& handler, HWND owner);
   ~Win32Dialog() override;
 
-  // Both work from any thread: Windows delivers a sent message on the window's own thread and
+  // All work from any thread: Windows delivers a sent message on the window's own thread and
   // shows a box owned by a window of another thread.
   std::intptr_t Send(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override;
+  void Notify(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override;
   int ShowMessageBox(std::u16string_view text, std::u16string_view title,
                      std::uint32_t flags) override;
 
@@ -39,7 +41,9 @@ class Win32Dialog final : public DialogHost {
   void SetProgressRange(int id, int low, int high) override;
   void SetProgressPos(int id, int position) override;
   int GetProgressPos(int id) const override;
-  void SetProgressText(int id, std::u16string_view text) override;
+  // A Windows progress bar draws no text.
+  void SetProgressText(int, std::u16string_view) override {}
+  bool ProgressBarShowsText() const override { return false; }
   void AppendSystemMenuItem(std::uint32_t command, std::u16string_view text) override;
   void SetIcon(int icon, bool big) override;
   std::optional<ChosenFile> ChooseFile(const FileDialogRequest& request) override;
@@ -52,6 +56,9 @@ class Win32Dialog final : public DialogHost {
   INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void PaintMinimised();
   HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
+  bool OnWindowThread() const;
+  void DeliverNotifications();
+  void FlushNotifications();
 
   const DialogTemplate& template_;
   DialogHandler& handler_;
@@ -62,6 +69,13 @@ class Win32Dialog final : public DialogHost {
   bool ended_ = false;
   int result_ = 0;
   std::map<int, std::unique_ptr<ComboBox>> lists_;
+  struct Parameters {
+    std::uintptr_t wparam;
+    std::intptr_t lparam;
+  };
+  std::mutex notify_mutex_;
+  // The newest notification of each message number that the window has not handled yet.
+  std::map<std::uint32_t, Parameters> latest_;
 };
 
 }  // namespace ombrix::platform

@@ -25,6 +25,12 @@ std::intptr_t ObservedDlg::OnMessage(std::uint32_t message, std::uintptr_t wpara
   return result;
 }
 
+std::filesystem::path ArtefactDir() {
+  const std::filesystem::path path = OMBRIX_ARTEFACT_DIR;
+  std::filesystem::create_directories(path);
+  return path;
+}
+
 std::string EnabledButtons(platform::TemplateDialog& window) {
   const std::pair<int, const char*> buttons[] = {{IDC_COPY, "copy"},
                                                  {IDC_ZERO, "zero"},

@@ -90,6 +90,9 @@ class GuiTest : public ::testing::Test {
 // Equal byte strings, or where they first differ (never the bytes themselves).
 ::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected);
 
+// Where the tests keep their screenshots; made if missing.
+std::filesystem::path ArtefactDir();
+
 // Every byte of a file.
 std::string FileBytes(const std::filesystem::path& path);
 // Bytes [offset, offset + length) of a file.

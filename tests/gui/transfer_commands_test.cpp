@@ -1,4 +1,10 @@
 // Copies and zero-fills started, watched and stopped through the real window.
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <QProgressBar>
+
 #include "app/resource.h"
 #include "tests/gui/gui_fixture.h"
 #include "tests/support/strings.h"
@@ -60,6 +66,53 @@ TEST_F(TransferCommandsTest, WholeCopyOfADriveRunsTheWholeRoad) {
       SameBytes(FileBytes(machine_.Node("sdb"), 0, kSourceSize), FileBytes(machine_.Node("sda"))));
 }
 
+// The text over the bar: the percent at once, the rate and time left once a second of transfer has
+// passed (here the second step takes that long), and the end before the last box.
+TEST_F(TransferCommandsTest, ProgressTextShowsTheRateAfterASecondAndTheEndBeforeTheLastBox) {
+  Open();
+  Select(IDC_SOURCE_LIST, 0);
+  Select(IDC_TARGET_LIST, 1);
+  // Each step waits until the dialog has shown the one before, so that no report is folded into a
+  // later one.
+  std::atomic<int> shown{0};
+  devices_->For(u"\\\\.\\PhysicalDrive0").before_read = [&shown](int call) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (shown < call && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (call == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  };
+  auto* bar = qobject_cast<QProgressBar*>(window().Control(IDC_PROGRESS));
+  ASSERT_NE(bar, nullptr);
+  std::vector<QString> texts;  // the bar's text when each report arrives: what the one before set
+  dialog_->on_progress = [&](int) {
+    texts.push_back(bar->isTextVisible() ? bar->format() : QString());
+    ++shown;
+    if (texts.size() == 3) {
+      // A copy under way, as a user sees it.
+      EXPECT_TRUE(window().grab().save(
+          QString::fromStdString((ArtefactDir() / "main-dialog-copying.png").string())));
+    }
+  };
+  QString text_at_end;
+  answerer_.on_box = [&](const std::u16string& entry) {
+    if (entry.starts_with(u"info:")) text_at_end = bar->format();
+  };
+  Click(IDC_COPY);
+  WaitForIdle();
+  answerer_.on_box = nullptr;
+
+  // Three whole steps, then the tail.
+  EXPECT_EQ(dialog_->percents, (std::vector<int>{33, 66, 99, 99, 99, 100}));
+  ASSERT_EQ(texts.size(), 6u);
+  EXPECT_EQ(texts[0], QString());
+  EXPECT_EQ(texts[1], QStringLiteral("33 %"));
+  EXPECT_TRUE(texts[2].startsWith(QStringLiteral("66 %  ·  "))) << texts[2].toStdString();
+  EXPECT_TRUE(texts[2].contains(QStringLiteral(" MB/s  ·  剩余 0:00:0"))) << texts[2].toStdString();
+  EXPECT_TRUE(text_at_end.startsWith(QStringLiteral("100 %  ·  "))) << text_at_end.toStdString();
+  EXPECT_FALSE(bar->isTextVisible());  // idle again
+}
+
 TEST_F(TransferCommandsTest, RangeCopyWritesTheSameSectorsOfTheTarget) {
   Open();
   Select(IDC_SOURCE_LIST, 0);
@@ -102,14 +155,24 @@ TEST_F(TransferCommandsTest, ImageToImageCopy) {
   EXPECT_TRUE(SameBytes(FileBytes(target), FileBytes(source)));
 }
 
-TEST_F(TransferCommandsTest, StopAfterTheFirstStepKeepsWhatWasWritten) {
+TEST_F(TransferCommandsTest, StopKeepsTheStepsBeforeItAndWritesNothingAfter) {
   Open();
   Select(IDC_SOURCE_LIST, 0);
   Select(IDC_TARGET_LIST, 1);
   const std::string target_before = FileBytes(machine_.Node("sdb"));
-  // The worker waits while its first progress is handled: stop it right there.
-  dialog_->on_progress = [this](int) {
-    if (dialog_->percents.size() == 1) Click(IDC_STOP);
+  // The worker does not wait for its progress to be shown: hold it in its second step until the
+  // stop, asked at the first progress, is answered. That step ends, and no other.
+  std::atomic<bool> stopped{false};
+  devices_->For(u"\\\\.\\PhysicalDrive0").before_read = [&stopped](int call) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (call == 1 && !stopped && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  };
+  dialog_->on_progress = [&](int) {
+    if (dialog_->percents.size() != 1) return;
+    Click(IDC_STOP);
+    stopped = true;
   };
   Click(IDC_COPY);
   WaitForIdle();
@@ -117,10 +180,10 @@ TEST_F(TransferCommandsTest, StopAfterTheFirstStepKeepsWhatWasWritten) {
   EXPECT_EQ(Sequence(), (Entries{u"question:" + std::u16string(texts::kAskCopy),
                                  u"question:" + std::u16string(texts::kAskStop),
                                  u"info:" + std::u16string(messages::kCopyDone), u"done"}));
-  EXPECT_EQ(dialog_->percents.size(), 1u);
+  EXPECT_EQ(dialog_->percents.back(), 66);  // the last step done, shown before the end
   const std::string target = FileBytes(machine_.Node("sdb"));
-  EXPECT_TRUE(SameBytes(target.substr(0, kMiB), FileBytes(machine_.Node("sda"), 0, kMiB)));
-  EXPECT_TRUE(SameBytes(target.substr(kMiB), target_before.substr(kMiB)));
+  EXPECT_TRUE(SameBytes(target.substr(0, 2 * kMiB), FileBytes(machine_.Node("sda"), 0, 2 * kMiB)));
+  EXPECT_TRUE(SameBytes(target.substr(2 * kMiB), target_before.substr(2 * kMiB)));
   EXPECT_EQ(EnabledButtons(window()), kIdleButtons);
 }
 

@@ -14,6 +14,7 @@
 #include "app/resources.h"
 #include "platform/qt/qt_text.h"
 #include "tests/gui/gui_fixture.h"
+#include "tests/support/notification_order.h"
 #include "ui/about_boxes.h"
 #include "ui/dialog_texts.h"
 
@@ -34,12 +35,6 @@ class UrlCatcher : public QObject {
  public slots:
   void Open(const QUrl& url) { urls.push_back(url); }
 };
-
-std::filesystem::path ArtefactDir() {
-  const std::filesystem::path path = OMBRIX_ARTEFACT_DIR;
-  std::filesystem::create_directories(path);
-  return path;
-}
 
 // Every control of a template sits at its rectangle, converted with the dialog font's units, and
 // every caption fits its control in that font.
@@ -116,13 +111,19 @@ TEST_F(WindowTest, MainDialogIsBuiltAsItsTemplateAndStartsIdle) {
   EXPECT_FALSE(window().windowIcon().isNull());
   EXPECT_EQ(window().List(IDC_SOURCE_LIST).GetLBText(1), u"HD1: Disk sdb    2.00 MB");
 
-  // A screenshot as a user sees it: both lists chosen, a copy under way.
   Select(IDC_SOURCE_LIST, 0);
   Select(IDC_TARGET_LIST, 1);
-  window().SetProgressPos(IDC_PROGRESS, 42);
-  window().SetProgressText(IDC_PROGRESS, u"42 %  ·  118.3 MB/s  ·  剩余 0:00:12");
-  EXPECT_TRUE(
-      window().grab().save(QString::fromStdString((ArtefactDir() / "main-dialog.png").string())));
+  EXPECT_TRUE(window().grab().save(
+      QString::fromStdString((ArtefactDir() / "main-dialog-idle.png").string())));
+}
+
+// A worker's progress does not wait for the window: of the reports made while the window was
+// away only the newest is handled, and a message sent after them comes after it.
+TEST(DialogNotifications, AreFoldedIntoTheNewestAndHandledBeforeWhatIsSentAfterThem) {
+  const std::vector<HandledMessage> handled =
+      NotifyThenSend(kMainDialog, [] { QApplication::processEvents(QEventLoop::AllEvents, 10); });
+  EXPECT_EQ(handled, (std::vector<HandledMessage>{
+                         {kNotifiedMessage, 2000}, {kSentMessage, 0}, {kNotifiedMessage, 5000}}));
 }
 
 TEST_F(WindowTest, AboutBoxesAreBuiltAsTheirTemplates) {

@@ -18,6 +18,7 @@ class FaultyMedium final : public ForwardingMedium {
   }
   platform::IoResult Read(std::span<std::byte> buffer) override {
     const int call = reads_++;
+    if (faults_.before_read) faults_.before_read(call);
     if (call == faults_.fail_read_at) return {};
     if (call == faults_.short_read_at && !buffer.empty()) buffer = buffer.first(buffer.size() - 1);
     return ForwardingMedium::Read(buffer);

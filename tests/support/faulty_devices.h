@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -26,6 +27,9 @@ struct MediumFaults {
   int fail_start_write_back_at = -1;  // that StartWriteBack reports a failed write
   int fail_await_write_back_at = -1;  // that AwaitWriteBack reports a failed write
   bool fail_extend = false;           // ExtendTo fails, as on a file system that cannot
+  // Called on the reading thread before each Read with its call number: a test holds a worker
+  // at a chosen step there.
+  std::function<void(int call)> before_read;
 };
 
 class FaultyDevices final : public platform::DeviceAccess {

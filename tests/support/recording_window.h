@@ -25,6 +25,10 @@ struct WindowEvent {
 class RecordingWindow final : public platform::DialogWindow {
  public:
   std::intptr_t Send(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override;
+  // Recorded like a sent message: every report counts.
+  void Notify(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override {
+    Send(message, wparam, lparam);
+  }
   int ShowMessageBox(std::u16string_view text, std::u16string_view title,
                      std::uint32_t flags) override;
 

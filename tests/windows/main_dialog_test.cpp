@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -15,6 +17,8 @@
 #include "platform/drive_path.h"
 #include "platform/win32/device_win32.h"
 #include "platform/win32/dialog_win32.h"
+#include "tests/support/notification_order.h"
+#include "transfer/transfer.h"
 #include "ui/ombrix_dlg.h"
 
 namespace ombrix {
@@ -204,10 +208,31 @@ TEST(MainDialog, RunsFromItsResourceTemplate) {
   EXPECT_EQ(window.List(IDC_SOURCE_LIST).GetCurSel(), -1);
   EXPECT_NE(::SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0), 0);
 
+  // Progress shows in the status line under the bar; the caption stays the template's.
+  window.Send(WM_TRANSFER_PROGRESS, 42, 0);
+  Pump(100);
+  EXPECT_EQ(::SendMessageW(::GetDlgItem(hwnd, IDC_PROGRESS), PBM_GETPOS, 0, 0), 42);
+  EXPECT_EQ(Text(::GetDlgItem(hwnd, IDC_PROGRESS_STATUS)), u"42 %");
+  EXPECT_EQ(Text(hwnd), kMainDialog.caption);
+
   const std::filesystem::path artefacts = OMBRIX_ARTEFACT_DIR;
   std::filesystem::create_directories(artefacts);
   Screenshot(hwnd, artefacts / "windows-main-dialog.png");
+  window.Send(WM_TRANSFER_DONE, 0, 0);
+  EXPECT_EQ(Text(::GetDlgItem(hwnd, IDC_PROGRESS_STATUS)), u"");
   dialog.EndDialog(platform::kIdCancel);
+}
+
+// A worker's progress does not wait for the window: of the reports posted while the window was
+// away only the newest is handled, and a message sent after them comes after it, although
+// Windows delivers sent messages before posted ones.
+TEST(DialogNotifications, AreFoldedIntoTheNewestAndHandledBeforeWhatIsSentAfterThem) {
+  platform::InitCommonControls();
+  const std::vector<test::HandledMessage> handled =
+      test::NotifyThenSend(kMainDialog, [] { Pump(10); });
+  EXPECT_EQ(handled, (std::vector<test::HandledMessage>{{test::kNotifiedMessage, 2000},
+                                                        {test::kSentMessage, 0},
+                                                        {test::kNotifiedMessage, 5000}}));
 }
 
 }  // namespace

@@ -13,7 +13,14 @@
 namespace ombrix::platform {
 
 // What the caller may do with an opened medium. kQuery only asks for identity and geometry.
-enum class Access { kQuery, kRead, kReadWrite };
+// kReadWriteToRead asks for writing too but only reads: a medium to be written, the target, is
+// opened kReadWrite, and only that makes a system take the drive from its file systems (on
+// Windows its volumes are locked and dismounted).
+enum class Access { kQuery, kRead, kReadWriteToRead, kReadWrite };
+
+inline bool AsksToWrite(Access access) {
+  return access == Access::kReadWriteToRead || access == Access::kReadWrite;
+}
 
 // What others may do with the medium while we hold it open. kRead denies other writers; on a
 // block device opened for writing that is an exclusive open (no mounted file system, no other
@@ -119,10 +126,10 @@ class DeviceAccess {
 
 // Opens a medium to read from, denying other writers: for reading and writing first, and for
 // reading alone when that is refused, so that a write-protected, mounted or read-only medium can
-// still be read. Nothing is written through it.
+// still be read. Nothing is written through it, and its file systems stay where they are.
 inline DeviceAccess::Opened OpenForReading(DeviceAccess& devices, std::u16string_view path,
                                            Disposition disposition) {
-  auto opened = devices.Open(path, Access::kReadWrite, Share::kRead, disposition);
+  auto opened = devices.Open(path, Access::kReadWriteToRead, Share::kRead, disposition);
   if (!opened.medium) opened = devices.Open(path, Access::kRead, Share::kRead, disposition);
   return opened;
 }

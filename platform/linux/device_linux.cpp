@@ -68,7 +68,7 @@ DeviceAccess::Opened Failed(OpenError error) {
 
 int OpenFlags(Access access) {
   const int base = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  return base | (access == Access::kReadWrite ? O_RDWR : O_RDONLY);
+  return base | (AsksToWrite(access) ? O_RDWR : O_RDONLY);
 }
 
 std::optional<std::int64_t> BlockDeviceSize(int fd) {
@@ -264,7 +264,7 @@ DeviceAccess::Opened LinuxDeviceAccess::OpenDrive(int number, Access access, Sha
   // Denying other writers while we write is, for a block device, the kernel's exclusive open: it
   // fails while a file system is mounted from the disk or another program holds it exclusively.
   int flags = OpenFlags(access);
-  if (access == Access::kReadWrite && share == Share::kRead) flags |= O_EXCL;
+  if (AsksToWrite(access) && share == Share::kRead) flags |= O_EXCL;
 
   const std::filesystem::path node = config_.dev_root / entry.name;
   UniqueFd fd(::open(node.c_str(), flags));
@@ -299,7 +299,7 @@ DeviceAccess::Opened LinuxDeviceAccess::OpenImage(std::u16string_view path, Acce
   // Sharing only reads: hold a lock that conflicts with every other such open of the same file,
   // whatever name it was opened by.
   if (share == Share::kRead) {
-    const int lock = access == Access::kReadWrite ? LOCK_EX : LOCK_SH;
+    const int lock = AsksToWrite(access) ? LOCK_EX : LOCK_SH;
     if (::flock(fd.get(), lock | LOCK_NB) != 0) return Failed(ErrorFromErrno(errno));
   }
   return {std::make_unique<LinuxMedium>(std::move(fd), false, std::nullopt), OpenError::kNone};

@@ -41,7 +41,7 @@ OpenError ErrorOf(DWORD code) {
 class Win32Medium final : public Medium {
  public:
   Win32Medium(UniqueHandle handle, bool drive, std::optional<VolumeLocks> locks)
-      : handle_(std::move(handle)), drive_(drive), locks_(std::move(locks)) {}
+      : locks_(std::move(locks)), handle_(std::move(handle)), drive_(drive) {}
 
   bool SetPosition(std::int64_t offset) override {
     LARGE_INTEGER distance{};
@@ -155,9 +155,11 @@ class Win32Medium final : public Medium {
   }
 
  private:
+  // Declared first, so destroyed last: the volumes come back only after the drive's handle, with
+  // everything written through it, is closed.
+  std::optional<VolumeLocks> locks_;
   UniqueHandle handle_;
   bool drive_;
-  std::optional<VolumeLocks> locks_;  // released after the drive's handle closes
 };
 
 }  // namespace
@@ -167,11 +169,12 @@ DeviceAccess::Opened Win32DeviceAccess::Open(std::u16string_view path, Access ac
   const std::optional<int> drive = ParseDrivePath(path);
   if (drive && disposition != Disposition::kOpenExisting) return {nullptr, OpenError::kOther};
 
-  std::optional<VolumeLocks> locks;
-  if (drive && access == Access::kReadWrite) {
-    locks = VolumeLocks::Acquire(*drive);
-    if (!locks) return {nullptr, OpenError::kBusy};
-  }
+  // Only a drive that will be written is taken from its file systems; one that is read keeps its
+  // volumes mounted (a backup may go into a file on one of them).
+  const bool drive_to_write = drive && access == Access::kReadWrite;
+  std::optional<VolumeLocks> locks =
+      drive_to_write ? VolumeLocks::Acquire(*drive, volumes_) : std::nullopt;
+  if (drive_to_write && !locks) return {nullptr, OpenError::kBusy};
 
   const DWORD desired = access == Access::kQuery  ? 0
                         : access == Access::kRead ? GENERIC_READ

@@ -58,7 +58,7 @@ platform::DeviceAccess::Opened FaultyDevices::Open(std::u16string_view path,
   const auto it = faults_.find(std::u16string(path));
   const MediumFaults faults = it != faults_.end() ? it->second : MediumFaults{};
   if (faults.open_error) return {nullptr, *faults.open_error};
-  if (faults.read_only && access == platform::Access::kReadWrite) {
+  if (faults.read_only && platform::AsksToWrite(access)) {
     return {nullptr, platform::OpenError::kOther};
   }
   auto opened = inner_.Open(path, access, share, disposition);

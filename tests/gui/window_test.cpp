@@ -10,11 +10,17 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QUrl>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
 
 #include "app/resources.h"
 #include "platform/qt/qt_text.h"
 #include "tests/gui/gui_fixture.h"
 #include "tests/support/notification_order.h"
+#include "tests/support/temp_dir.h"
 #include "ui/about_boxes.h"
 #include "ui/dialog_texts.h"
 
@@ -26,6 +32,28 @@ using platform::ControlClass;
 using platform::kIdNo;
 using platform::kIdYes;
 using Entries = std::vector<std::u16string>;
+
+// An environment variable set for the length of a test, then as it was.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedVariable() {
+    if (old_) {
+      ::setenv(name_, old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
 
 // Catches the addresses the program hands to the desktop's browser.
 class UrlCatcher : public QObject {
@@ -231,6 +259,45 @@ TEST_F(WindowTest, WebLinksOpenTheMakersPage) {
   for (const QUrl& url : catcher.urls) {
     EXPECT_EQ(url.host(), platform::ToQString(kWebAddress));
   }
+}
+
+// Made root by pkexec, the program opens the browser as the user who asked for the rights: here
+// "nobody", with an xdg-open of the test's own that notes who runs it and for what.
+TEST_F(WindowTest, ElevatedTheWebLinkOpensTheBrowserAsTheUserWhoAskedForRights) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root, as pkexec makes the program";
+  namespace fs = std::filesystem;
+  const fs::path noted = dir_ / "noted";
+  WriteFile(noted, "");
+  WriteFile(dir_ / "xdg-open",
+            "#!/bin/sh\necho \"$(id -u) $(id -g) $1 $DISPLAY\" > " + noted.string() + "\n");
+  fs::permissions(dir_.path(), fs::perms::owner_all | fs::perms::group_read |
+                                   fs::perms::group_exec | fs::perms::others_read |
+                                   fs::perms::others_exec);
+  fs::permissions(dir_ / "xdg-open", fs::perms::owner_all | fs::perms::group_read |
+                                         fs::perms::group_exec | fs::perms::others_read |
+                                         fs::perms::others_exec);
+  fs::permissions(noted, fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec |
+                                            fs::perms::others_exec));
+  const std::string old_path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  const ScopedVariable path("PATH", dir_.path().string() + ":" + old_path);
+  const ScopedVariable user("PKEXEC_UID", "65534");
+  const ScopedVariable display("DISPLAY", ":77");
+  UrlCatcher catcher;
+  QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "Open");
+
+  Open();
+  CMyAboutBox box(dialog_.get());
+  box.Create();
+  box.OnCommand(IDC_ABOUT_WEB_LINK);
+  box.EndDialog(platform::kIdCancel);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (ReadFile(noted).empty() && std::chrono::steady_clock::now() < deadline) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+
+  QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+  EXPECT_EQ(ReadFile(noted), "65534 65534 http://ombrix.example.org :77\n");
+  EXPECT_TRUE(catcher.urls.empty());  // never the desktop's way, which would be root's
 }
 
 }  // namespace

@@ -15,7 +15,10 @@ packages=(
   g++-mingw-w64-x86-64-posix        # the Windows program, x86_64 (its tests run under Wine)
   g++-mingw-w64-i686-posix          # the Windows program, i686 (the product)
   wine wine64                       # runs the x86_64 Windows tests
-  xvfb xauth                        # a virtual display for the Windows dialog under Wine
+  wine32:i386                       # runs the i686 product and its tests
+  xvfb xauth                        # a virtual display for the Windows dialogs under Wine
+  xdotool                           # drives the real Ombrix.exe from outside, as a user does
+  python3                           # the end-to-end tests' driver and screenshots
 )
 
 missing=()
@@ -26,6 +29,10 @@ done
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+# 32-bit Wine comes from the i386 half of the archive.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

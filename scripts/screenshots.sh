@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Copies the screenshots that the window tests made into docs/, for the README: the Linux window
 # during a copy, the details box, and the Windows main dialog. Run the tests first
-# (scripts/test.sh, or ctest in build/dev and build/win64). The Windows test stores its PNG
+# (scripts/test.sh, or ctest in build/dev and build/win32). The Windows test stores its PNG
 # uncompressed; it is compressed on the way (the pixels stay the same).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -43,4 +43,4 @@ PY
 mkdir -p docs
 copy build/dev/artefacts/main-dialog-copying.png docs/linux-main-window-copying.png
 copy build/dev/artefacts/details-box.png docs/linux-details-box.png
-copy build/win64/artefacts/windows-main-dialog.png docs/windows-main-dialog.png
+copy build/win32/artefacts/windows-main-dialog.png docs/windows-main-dialog.png

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: the normal build, then the whole suite once
 # more under AddressSanitizer + UndefinedBehaviorSanitizer and once under ThreadSanitizer (the
-# worker thread and the dialog); then the Windows build, whose x86_64 tests run under Wine. Tests
-# that need root (loop devices) skip with a reason when run without it.
+# worker thread and the dialog); then the Windows builds, i686 (the product) and x86_64, each with
+# its tests under the Wine of its architecture. Tests that need root (loop devices) skip with a
+# reason when run without it.
 #
 # A failing suite does not stop the rest: every suite runs, and the script ends with one line
 # naming the suites that failed (and a non-zero status), or saying that all passed.
@@ -37,16 +38,17 @@ done
 
 suite "fuzzing the parsers of outside data" "scripts/fuzz.sh 100000"
 
-suite "Windows: i686 build, the product" "cmake --preset win32 >/dev/null" \
-  "cmake --build --preset win32"
-
 # The Wine prefixes of the tests (one for programs with windows) are made once before the tests
 # share them.
-suite "Windows: x86_64 build, its tests under Wine (they also read the product's resources)" \
-  "cmake --preset win64 >/dev/null" "cmake --build --preset win64" \
-  "cmake/wine64-run.sh wineboot --init >/dev/null 2>&1 || true" \
-  "cmake/wine64-gui-run.sh wineboot --init >/dev/null 2>&1 || true" \
-  "ctest --preset win64"
+for bits in 32 64; do
+  preset=win$bits
+  name="Windows: i686 build, the product, its tests under 32-bit Wine"
+  [ "$bits" = 64 ] && name="Windows: x86_64 build, its tests under 64-bit Wine"
+  suite "$name" "cmake --preset $preset >/dev/null" "cmake --build --preset $preset" \
+    "cmake/wine-run.sh $bits wineboot --init >/dev/null 2>&1 || true" \
+    "cmake/wine-gui-run.sh $bits wineboot --init >/dev/null 2>&1 || true" \
+    "ctest --preset $preset"
+done
 
 if [ ${#failed[@]} -gt 0 ]; then
   summary=$(printf '%s; ' "${failed[@]}")

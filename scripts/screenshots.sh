@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Copies the screenshots that the window tests made into docs/, for the README: the Linux window
-# during a copy, the details box, and the Windows main dialog. Run the tests first
-# (scripts/test.sh, or ctest in build/dev and build/win32). The Windows test stores its PNG
-# uncompressed; it is compressed on the way (the pixels stay the same).
+# during a copy, the details box, the Windows main dialog and the real Ombrix.exe copying. Run the
+# tests first (scripts/test.sh, or ctest in build/dev and build/win32). The Windows test stores its
+# PNG uncompressed; it is compressed on the way (the pixels stay the same).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -44,3 +44,4 @@ mkdir -p docs
 copy build/dev/artefacts/main-dialog-copying.png docs/linux-main-window-copying.png
 copy build/dev/artefacts/details-box.png docs/linux-details-box.png
 copy build/win32/artefacts/windows-main-dialog.png docs/windows-main-dialog.png
+copy build/win32/artefacts/e2e/test_stop_midway_keeps_what_was_written/05-copy-running.png docs/windows-copy-running.png

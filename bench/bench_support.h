@@ -7,26 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/null_window.h"
 #include "catalogue/media_record.h"
 #include "platform/linux/device_linux.h"
-#include "platform/window.h"
 #include "transfer/transfer.h"
 
 namespace ombrix::bench {
 
 constexpr std::int64_t kMiB = 1 << 20;
-
-// Answers every box with Yes and remembers the last one.
-class NullWindow final : public platform::DialogWindow {
- public:
-  std::intptr_t Send(std::uint32_t, std::uintptr_t, std::intptr_t) override { return 0; }
-  void Notify(std::uint32_t, std::uintptr_t, std::intptr_t) override {}
-  int ShowMessageBox(std::u16string_view text, std::u16string_view, std::uint32_t) override {
-    last_box = text;
-    return platform::kIdYes;
-  }
-  std::u16string last_box;
-};
 
 // Runs a shell command and returns its output without the final newlines.
 std::string Run(const std::string& command);

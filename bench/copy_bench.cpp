@@ -16,27 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/null_window.h"
 #include "catalogue/image_entries.h"
 #include "platform/device.h"
 #include "platform/peak_memory.h"
-#include "platform/window.h"
 #include "transfer/messages.h"
 #include "transfer/transfer.h"
 
 namespace ombrix {
 namespace {
-
-// Answers every box with Yes and keeps the last.
-class AnsweringWindow final : public platform::DialogWindow {
- public:
-  std::intptr_t Send(std::uint32_t, std::uintptr_t, std::intptr_t) override { return 0; }
-  void Notify(std::uint32_t, std::uintptr_t, std::intptr_t) override {}
-  int ShowMessageBox(std::u16string_view text, std::u16string_view, std::uint32_t) override {
-    last_box = text;
-    return platform::kIdYes;
-  }
-  std::u16string last_box;
-};
 
 std::u16string Wide(const std::string& text) {
   return {text.begin(), text.end()};
@@ -65,7 +53,7 @@ int Main(int argc, char** argv) {
 
   std::vector<double> seconds;
   for (int round = 0; round < rounds; ++round) {
-    AnsweringWindow window;
+    bench::NullWindow window;
     const TransferJob job{.window = &window, .source_index = 0, .target_index = 0};
     const auto start = std::chrono::steady_clock::now();
     CopyWorker(job, {.devices = devices.get(),

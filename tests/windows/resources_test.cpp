@@ -52,10 +52,9 @@ TEST_F(ProductResources, ManifestDemandsAdministratorAndCommonControls6) {
   const std::vector<std::byte> bytes = Resource(MAKEINTRESOURCEW(24), 1, kEnglish);
   ASSERT_FALSE(bytes.empty()) << "no manifest 1 in language 1033";
   const std::string manifest(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  for (const char* part :
-       {"level=\"requireAdministrator\"", "uiAccess=\"false\"",
-        "name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
-        "publicKeyToken=\"6595b64144ccf1df\"", "language=\"*\""}) {
+  for (const char* part : {"level=\"requireAdministrator\"", "uiAccess=\"false\"",
+                           "name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
+                           "publicKeyToken=\"6595b64144ccf1df\"", "language=\"*\""}) {
     EXPECT_NE(manifest.find(part), std::string::npos) << part;
   }
   // The common controls of the program's own processor: an x86_64 program that names the x86

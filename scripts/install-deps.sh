@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config  # toolchain
   googletest                        # GoogleTest sources, built with our own flags
+  libssl-dev                        # SHA-256 of what a copy moved (libcrypto)
   clang-format                      # the tree's formatting is checked
   clang libclang-rt-14-dev          # libFuzzer, for the fuzz targets
   util-linux                        # losetup, for tests on real loop devices

@@ -7,6 +7,7 @@
 #include "transfer/messages.h"
 #include "transfer/sparse_target.h"
 #include "transfer/transfer.h"
+#include "transfer/verification.h"
 #include "transfer/worker_report.h"
 #include "transfer/write_back.h"
 
@@ -108,6 +109,11 @@ std::uint32_t CopyWorker(const TransferJob& job, const TransferEnvironment& envi
   if (!source->SetPosition(area.begin) || !target->SetPosition(area.begin)) {
     return refuse(messages::kPositionError);
   }
+  std::optional<AreaDigests> digests;
+  if (job.verify) {
+    digests = AreaDigests::Start(area.begin);
+    if (!digests) return refuse(messages::kCannotVerify);
+  }
   auto buffer = ChunkBuffer::Allocate();
   if (!buffer) {
     source.reset();
@@ -122,9 +128,13 @@ std::uint32_t CopyWorker(const TransferJob& job, const TransferEnvironment& envi
   WriteBack write_back(*target, area.begin);
   SparseTarget sparse(*target, T.is_image, write_back);
   bool failed = false;
+  bool stopped = false;
   std::optional<std::u16string_view> detail;
   for (std::int64_t pos = area.begin; pos < area.end;) {
-    if (environment.run_flag->load() == 0) break;  // a stopped copy ends like a complete one
+    if (environment.run_flag->load() == 0) {
+      stopped = true;  // a stopped copy ends like a complete one
+      break;
+    }
     if (!source->SetPosition(pos) || !target->SetPosition(pos)) {
       failed = true;
       break;
@@ -141,6 +151,7 @@ std::uint32_t CopyWorker(const TransferJob& job, const TransferEnvironment& envi
       failed = true, detail = messages::kReadError;
       break;
     }
+    if (digests) digests->Add(data);
     source_cache.DropBefore(pos + n);
     if (!sparse.Skips(pos, data)) {
       const bool reached = sparse.Reach(pos, n);
@@ -164,7 +175,23 @@ std::uint32_t CopyWorker(const TransferJob& job, const TransferEnvironment& envi
   const bool confirmed = failed || write_back.Finish();
   const bool flushed = target->Flush();
   if (!failed && !(confirmed && flushed)) failed = true, detail = messages::kWriteError;
-  report.Outcome(failed, detail, messages::kCopyDone, messages::kCopyFailed);
+  if (digests && !failed && !stopped) {
+    // The whole area is on the target: read it back and compare, as a second pass.
+    digests->Finish();
+    const CheckResult check = CheckCopy(
+        *target, *source, *digests,
+        {.begin = area.begin,
+         .end = area.end,
+         .bytes_per_sector = bps,
+         .buffer = buffer->first(kChunkBytes),
+         .go_on = [&] { return environment.run_flag->load() != 0; },
+         .progress =
+             [&](std::int64_t done) { report.CheckProgress(ProgressPercent(done, total, bps)); }});
+    report.Checked(check, messages::kCopyVerified, true, &messages::CopyMismatch,
+                   messages::kCopyDone, messages::kCopyFailed);
+  } else {
+    report.Outcome(failed, detail, messages::kCopyDone, messages::kCopyFailed);
+  }
   buffer.reset();
   source.reset();
   target.reset();

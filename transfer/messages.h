@@ -1,6 +1,8 @@
 // The texts the transfer workers show.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace ombrix::messages {
@@ -30,6 +32,17 @@ inline constexpr std::u16string_view kZeroImageRefused =
     u"此目标硬盘为镜像文件，无需清零 ！";                           // zero-fill of an image entry
 inline constexpr std::u16string_view kZeroDone = u"清零已结束 ！";  // zero-fill finished or stopped
 inline constexpr std::u16string_view kZeroFailed = u"清零异常 ！";  // zero-fill failed
+
+// Our own, for a transfer checked after it was written: read back from the target and compared.
+inline constexpr std::u16string_view kCopyVerified =
+    u"复制完毕，校验无误 ！";  // followed by a line with the area's SHA-256
+inline constexpr std::u16string_view kZeroVerified = u"清零已结束，校验无误 ！";
+inline constexpr std::u16string_view kVerifyReadError = u"校验时读取出错 ！";
+inline constexpr std::u16string_view kCannotVerify = u"无法校验：系统不能计算 SHA-256 ！";
+// "校验失败：第 N 扇区与源硬盘不一致 ！" and "校验失败：第 N 扇区不为零 ！", N in the source's (or
+// the zeroed drive's) sectors.
+std::u16string CopyMismatch(std::int64_t sector);
+std::u16string ZeroMismatch(std::int64_t sector);
 
 // Our own: why a target cannot be opened while it is in use.
 inline constexpr std::u16string_view kTargetBusy =

@@ -29,7 +29,13 @@ struct TransferJob {
   std::int64_t start_byte = 0;     // start sector x source bytes per sector
   std::int64_t length_bytes = 0;   // sector count x source bytes per sector
   bool range_overflow = false;     // either product does not fit in 64 bits
+  bool verify = false;             // read the area back from the target afterwards and compare
 };
+
+// The lparam of WM_TRANSFER_PROGRESS: which pass of a transfer the percent belongs to. A transfer
+// without a check has only the first.
+inline constexpr std::intptr_t kTransferPass = 0;
+inline constexpr std::intptr_t kCheckPass = 1;
 
 // 1 while a transfer may go on; the stop command sets 0; a worker reads it before every step.
 extern std::atomic<std::int32_t> RunFlag;

@@ -52,9 +52,13 @@ std::uint32_t ZeroWorker(const TransferJob& job, const TransferEnvironment& envi
 
   const std::uint32_t bps = T.bytes_per_sector;
   std::optional<std::u16string_view> failure;
+  bool stopped = false;
   WriteBack write_back(*target, 0);
   for (std::int64_t pos = 0; pos < T.size_bytes;) {
-    if (environment.run_flag->load() == 0) break;  // a stopped zero-fill ends like a complete one
+    if (environment.run_flag->load() == 0) {
+      stopped = true;  // a stopped zero-fill ends like a complete one
+      break;
+    }
     if (!target->SetPosition(pos)) {
       failure = messages::kPositionError;
       break;
@@ -77,7 +81,23 @@ std::uint32_t ZeroWorker(const TransferJob& job, const TransferEnvironment& envi
   const bool confirmed = failure.has_value() || write_back.Finish();
   const bool flushed = target->Flush();
   if (!failure && !(confirmed && flushed)) failure = messages::kWriteError;
-  report.Outcome(failure.has_value(), failure, messages::kZeroDone, messages::kZeroFailed);
+  if (job.verify && !failure && !stopped) {
+    // The whole drive is written: read it back, every byte must be zero.
+    const CheckResult check =
+        CheckZeros(*target, {.begin = 0,
+                             .end = T.size_bytes,
+                             .bytes_per_sector = bps,
+                             .buffer = buffer->first(kChunkBytes),
+                             .go_on = [&] { return environment.run_flag->load() != 0; },
+                             .progress =
+                                 [&](std::int64_t done) {
+                                   report.CheckProgress(ProgressPercent(done, T.size_bytes, bps));
+                                 }});
+    report.Checked(check, messages::kZeroVerified, false, &messages::ZeroMismatch,
+                   messages::kZeroDone, messages::kZeroFailed);
+  } else {
+    report.Outcome(failure.has_value(), failure, messages::kZeroDone, messages::kZeroFailed);
+  }
   buffer.reset();
   target.reset();
   report.Done();

@@ -14,21 +14,30 @@ class FaultyMedium final : public ForwardingMedium {
 
   bool SetPosition(std::int64_t offset) override {
     if (positions_++ == faults_.fail_position_at) return false;
-    return ForwardingMedium::SetPosition(offset);
+    if (!ForwardingMedium::SetPosition(offset)) return false;
+    position_ = offset;
+    return true;
   }
   platform::IoResult Read(std::span<std::byte> buffer) override {
     const int call = reads_++;
+    if (reads_out_ != nullptr) *reads_out_ = reads_;
     if (faults_.before_read) faults_.before_read(call);
     if (call == faults_.fail_read_at) return {};
     if (call == faults_.short_read_at && !buffer.empty()) buffer = buffer.first(buffer.size() - 1);
-    return ForwardingMedium::Read(buffer);
+    const platform::IoResult result = ForwardingMedium::Read(buffer);
+    if (faults_.after_read) faults_.after_read(position_, buffer.first(result.moved));
+    position_ += static_cast<std::int64_t>(result.moved);
+    return result;
   }
   platform::IoResult Write(std::span<const std::byte> buffer) override {
     const int call = writes_++;
     if (call == faults_.fail_write_at) return {};
     if (call == faults_.short_write_at && !buffer.empty()) buffer = buffer.first(buffer.size() - 1);
-    return ForwardingMedium::Write(buffer);
+    const platform::IoResult result = ForwardingMedium::Write(buffer);
+    position_ += static_cast<std::int64_t>(result.moved);
+    return result;
   }
+  void CountReadsInto(int* reads) { reads_out_ = reads; }
   bool Flush() override {
     ++owner_.flushes_;
     return !faults_.fail_flush && ForwardingMedium::Flush();
@@ -49,6 +58,8 @@ class FaultyMedium final : public ForwardingMedium {
   MediumFaults faults_;
   FaultyDevices& owner_;
   int positions_ = 0, reads_ = 0, writes_ = 0, starts_ = 0, awaits_ = 0;
+  std::int64_t position_ = 0;
+  int* reads_out_ = nullptr;
 };
 
 platform::DeviceAccess::Opened FaultyDevices::Open(std::u16string_view path,
@@ -63,7 +74,12 @@ platform::DeviceAccess::Opened FaultyDevices::Open(std::u16string_view path,
   }
   auto opened = inner_.Open(path, access, share, disposition);
   if (opened.medium) {
-    opened.medium = std::make_unique<FaultyMedium>(std::move(opened.medium), faults, *this);
+    auto faulty = std::make_unique<FaultyMedium>(std::move(opened.medium), faults, *this);
+    if (it != faults_.end()) {
+      it->second.reads = 0;
+      faulty->CountReadsInto(&it->second.reads);
+    }
+    opened.medium = std::move(faulty);
   }
   return opened;
 }

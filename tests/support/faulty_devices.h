@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "platform/device.h"
@@ -30,6 +31,10 @@ struct MediumFaults {
   // Called on the reading thread before each Read with its call number: a test holds a worker
   // at a chosen step there.
   std::function<void(int call)> before_read;
+  // Called after each Read with the offset it read from and what it read, which it may change:
+  // a medium that returns other bytes than it was given.
+  std::function<void(std::int64_t offset, std::span<std::byte> data)> after_read;
+  int reads = 0;  // filled in: the Read calls of the last medium opened by the path
 };
 
 class FaultyDevices final : public platform::DeviceAccess {

@@ -12,8 +12,9 @@ void RecordingWindow::Record(WindowEvent event) {
   if (on_event) on_event(event);
 }
 
-std::intptr_t RecordingWindow::Send(std::uint32_t message, std::uintptr_t wparam, std::intptr_t) {
-  Record({.message = message, .wparam = wparam});
+std::intptr_t RecordingWindow::Send(std::uint32_t message, std::uintptr_t wparam,
+                                    std::intptr_t lparam) {
+  Record({.message = message, .wparam = wparam, .lparam = lparam});
   return 0;
 }
 
@@ -59,14 +60,26 @@ std::vector<std::u16string> RecordingWindow::Sequence() const {
   return sequence;
 }
 
-std::vector<std::uint16_t> RecordingWindow::Progress() const {
+namespace {
+
+std::vector<std::uint16_t> PercentsOf(const std::vector<WindowEvent>& events, std::intptr_t pass) {
   std::vector<std::uint16_t> percents;
-  for (const auto& e : events()) {
-    if (!e.is_box && e.message == WM_TRANSFER_PROGRESS) {
+  for (const auto& e : events) {
+    if (!e.is_box && e.message == WM_TRANSFER_PROGRESS && e.lparam == pass) {
       percents.push_back(static_cast<std::uint16_t>(e.wparam));
     }
   }
   return percents;
+}
+
+}  // namespace
+
+std::vector<std::uint16_t> RecordingWindow::Progress() const {
+  return PercentsOf(events(), kTransferPass);
+}
+
+std::vector<std::uint16_t> RecordingWindow::CheckProgress() const {
+  return PercentsOf(events(), kCheckPass);
 }
 
 int RecordingWindow::DoneCount() const {

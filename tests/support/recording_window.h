@@ -17,6 +17,7 @@ struct WindowEvent {
   bool is_box = false;
   std::uint32_t message = 0;  // notifications
   std::uintptr_t wparam = 0;
+  std::intptr_t lparam = 0;
   std::u16string text;  // boxes
   std::u16string title;
   std::uint32_t flags = 0;
@@ -40,7 +41,9 @@ class RecordingWindow final : public platform::DialogWindow {
   // Boxes and the done notification in order, progress left out: "info:复制完毕 ！", "done"...
   // Boxes read "info:", "error:", "warning:" by kind and title, others "box(title,flags):".
   std::vector<std::u16string> Sequence() const;
+  // The percents of the transfer pass, and of the check pass after it.
   std::vector<std::uint16_t> Progress() const;
+  std::vector<std::uint16_t> CheckProgress() const;
   int DoneCount() const;
 
  private:

@@ -72,6 +72,13 @@ int TransferTest::AddTargetImage(const std::filesystem::path& file) {
       TargetImageRecord(target_count_, PathU16(file), PathU16(file.filename())).value());
 }
 
+int TransferTest::AddFileAsDrive(const std::filesystem::path& file, const std::string& bytes) {
+  WriteFile(file, bytes);
+  MediaRecord record = Drive(0, static_cast<std::int64_t>(bytes.size()), 512);
+  EXPECT_TRUE(SetText(record.path, PathU16(file)));
+  return AddTarget(record);
+}
+
 MediaRecord TransferTest::Drive(int number, std::int64_t size_bytes,
                                 std::uint32_t bytes_per_sector) {
   MediaRecord record;

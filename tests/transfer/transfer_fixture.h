@@ -35,6 +35,9 @@ class TransferTest : public ::testing::Test {
   int AddTarget(const MediaRecord& record);
   int AddSourceImage(const std::filesystem::path& file);  // the file's size, cut to sectors
   int AddTargetImage(const std::filesystem::path& file);
+  // Writes `bytes` into `file` and lists it in the target table as a drive of 512-byte sectors: a
+  // plain file stands in for the drive, so that no test opens a real disk.
+  int AddFileAsDrive(const std::filesystem::path& file, const std::string& bytes);
   // A drive record as discovery makes it, for drive number n.
   static MediaRecord Drive(int number, std::int64_t size_bytes, std::uint32_t bytes_per_sector);
 

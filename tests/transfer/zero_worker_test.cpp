@@ -11,25 +11,14 @@ namespace {
 
 using test::Info;
 using test::kDone;
-using test::PathU16;
 using test::PatternBytes;
 using test::ReadFile;
 using test::Sequence;
-using test::WriteFile;
 namespace msg = messages;
 
 constexpr std::int64_t kMiB = 1 << 20;
 
-class ZeroFill : public test::TransferTest {
- protected:
-  // Lists `file`, holding `bytes`, in the target table as a drive of 512-byte sectors.
-  int AddFileAsDrive(const std::filesystem::path& file, const std::string& bytes) {
-    WriteFile(file, bytes);
-    MediaRecord record = Drive(0, static_cast<std::int64_t>(bytes.size()), 512);
-    EXPECT_TRUE(SetText(record.path, PathU16(file)));
-    return AddTarget(record);
-  }
-};
+class ZeroFill : public test::TransferTest {};
 
 TEST_F(ZeroFill, OverwritesEveryStepWithZeros) {
   const auto disk = dir_ / "disk.bin";

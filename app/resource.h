@@ -32,6 +32,8 @@ inline constexpr int IDC_RESET = 1017;
 inline constexpr int IDC_WEB_LINK = 1018;
 // Throughput and time left, under the progress bar, where the bar cannot show them itself.
 inline constexpr int IDC_PROGRESS_STATUS = 1019;
+// Read the target back after a copy or a zero-fill and compare.
+inline constexpr int IDC_VERIFY = 1020;
 
 // Controls of the about boxes.
 inline constexpr int IDC_ABOUT_OK = 1;

@@ -73,11 +73,13 @@ void COmbrixDlg::OnSysCommand(std::uint32_t command) {
 }
 
 std::intptr_t COmbrixDlg::OnMessage(std::uint32_t message, std::uintptr_t wparam,
-                                    std::intptr_t /*lparam*/) {
+                                    std::intptr_t lparam) {
   if (message == WM_TRANSFER_DONE) {
     SetIdleState();
   } else if (message == WM_TRANSFER_PROGRESS) {
     const int percent = static_cast<int>(wparam);
+    // The check after a transfer runs its own 0 to 100, with a rate of its own.
+    if (lparam == kCheckPass) progress_meter_.EnterCheckPass();
     host().SetProgressPos(IDC_PROGRESS, percent);
     if (const auto text = progress_meter_.Report(percent, ProgressMeter::Clock::now())) {
       ShowProgressText(*text);
@@ -133,7 +135,8 @@ void COmbrixDlg::SetBusyState() {
   host().EnableControl(IDC_COPY, false);
   host().EnableControl(IDC_ZERO, false);
   host().EnableControl(IDC_STOP, true);
-  for (const int id : {IDC_SOURCE_IMAGE, IDC_TARGET_IMAGE, IDC_SWAP, IDC_RESET, IDC_DETAILS}) {
+  for (const int id :
+       {IDC_SOURCE_IMAGE, IDC_TARGET_IMAGE, IDC_SWAP, IDC_RESET, IDC_DETAILS, IDC_VERIFY}) {
     host().EnableControl(id, false);
   }
 }
@@ -141,8 +144,8 @@ void COmbrixDlg::SetBusyState() {
 void COmbrixDlg::SetIdleState() {
   transfer_running_ = false;
   host().EnableControl(IDC_STOP, false);
-  for (const int id :
-       {IDC_COPY, IDC_ZERO, IDC_SOURCE_IMAGE, IDC_TARGET_IMAGE, IDC_SWAP, IDC_RESET, IDC_DETAILS}) {
+  for (const int id : {IDC_COPY, IDC_ZERO, IDC_SOURCE_IMAGE, IDC_TARGET_IMAGE, IDC_SWAP, IDC_RESET,
+                       IDC_DETAILS, IDC_VERIFY}) {
     host().EnableControl(id, true);
   }
   host().SetProgressPos(IDC_PROGRESS, 0);

@@ -17,6 +17,13 @@ constexpr double kMinimumSeconds = 1.0;    // before this the rate says nothing 
 void ProgressMeter::Start(std::int64_t area_bytes) {
   area_bytes_ = std::max<std::int64_t>(area_bytes, 0);
   first_at_.reset();
+  checking_ = false;
+}
+
+void ProgressMeter::EnterCheckPass() {
+  if (checking_) return;
+  checking_ = true;
+  first_at_.reset();
 }
 
 std::optional<std::u16string> ProgressMeter::Report(int percent, Clock::time_point now) {
@@ -34,7 +41,7 @@ std::optional<std::u16string> ProgressMeter::Report(int percent, Clock::time_poi
 std::u16string ProgressMeter::Text(int percent, Clock::time_point now) const {
   char buffer[96];
   std::snprintf(buffer, sizeof buffer, "%d %%", percent);
-  std::u16string text = WidenAscii(buffer);
+  std::u16string text = checking_ ? u"校验 " + WidenAscii(buffer) : WidenAscii(buffer);
 
   const double seconds = std::chrono::duration<double>(now - *first_at_).count();
   const double area = static_cast<double>(area_bytes_);

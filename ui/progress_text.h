@@ -17,6 +17,9 @@ class ProgressMeter {
 
   // A transfer of `area_bytes` begins.
   void Start(std::int64_t area_bytes);
+  // The check pass of the transfer: the first call begins it, later ones change nothing. Its
+  // reports count from its own first, and the text says "校验" before the percent.
+  void EnterCheckPass();
   // Notes the worker's report of `percent` at `now`. Returns the text to show for it: for the first
   // report, for 100 %, then once the text shown is kTextInterval old; otherwise nothing.
   //
@@ -31,6 +34,7 @@ class ProgressMeter {
   std::int64_t area_bytes_ = 0;
   std::optional<Clock::time_point> first_at_;  // the first report of this transfer
   int first_percent_ = 0;
+  bool checking_ = false;
   Clock::time_point shown_at_{};
 };
 

@@ -34,6 +34,7 @@ void COmbrixDlg::OnCopy() {
       .start_byte = range.start_byte,
       .length_bytes = range.length_bytes,
       .range_overflow = range.overflow,
+      .verify = host().GetCheck(IDC_VERIFY) != 0,
   };
   StartWorker(CopyWorker, job, RangeMode != 0 ? range.length_bytes : source->size_bytes);
 }
@@ -49,7 +50,9 @@ void COmbrixDlg::OnZero() {
   RunFlag = 1;
   SetBusyState();
   host().SetProgressRange(IDC_PROGRESS, 0, 100);
-  const TransferJob job{.window = &host(), .target_index = target_index};
+  const TransferJob job{.window = &host(),
+                        .target_index = target_index,
+                        .verify = host().GetCheck(IDC_VERIFY) != 0};
   StartWorker(ZeroWorker, job, target->size_bytes);
 }
 

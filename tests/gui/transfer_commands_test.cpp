@@ -6,6 +6,7 @@
 #include <QProgressBar>
 
 #include "app/resource.h"
+#include "platform/sha256.h"
 #include "tests/gui/gui_fixture.h"
 #include "tests/support/strings.h"
 #include "transfer/messages.h"
@@ -111,6 +112,46 @@ TEST_F(TransferCommandsTest, ProgressTextShowsTheRateAfterASecondAndTheEndBefore
   EXPECT_TRUE(texts[2].contains(QStringLiteral(" MB/s  ·  剩余 0:00:0"))) << texts[2].toStdString();
   EXPECT_TRUE(text_at_end.startsWith(QStringLiteral("100 %  ·  "))) << text_at_end.toStdString();
   EXPECT_FALSE(bar->isTextVisible());  // idle again
+}
+
+// With "复制后校验" checked, the copy reads its target back: the right one ends with the area's
+// SHA-256, one that returns a changed byte with its sector.
+TEST_F(TransferCommandsTest, TheCheckBoxAddsACheckOfTheTarget) {
+  Open();
+  EXPECT_EQ(window().GetCheck(IDC_VERIFY), 0);
+  Select(IDC_SOURCE_LIST, 0);
+  Select(IDC_TARGET_LIST, 1);
+  Click(IDC_VERIFY);
+  bool box_enabled_while_busy = true;
+  dialog_->on_progress = [&](int) {
+    box_enabled_while_busy &= window().IsControlEnabled(IDC_VERIFY);
+  };
+  Click(IDC_COPY);
+  WaitForIdle();
+  const std::string copied = FileBytes(machine_.Node("sda"));
+  auto hash = platform::Sha256::Start();
+  hash->Update(std::as_bytes(std::span(copied.data(), copied.size())));
+  const std::string hex = platform::HexOf(hash->Finish());
+  EXPECT_EQ(Sequence(), (Entries{u"question:" + std::u16string(texts::kAskCopy),
+                                 u"info:" + std::u16string(messages::kCopyVerified) + u"\n" +
+                                     std::u16string(hex.begin(), hex.end()),
+                                 u"done"}));
+  EXPECT_FALSE(box_enabled_while_busy);
+  EXPECT_TRUE(window().IsControlEnabled(IDC_VERIFY));
+
+  answerer_.Clear();
+  devices_->For(u"\\\\.\\PhysicalDrive1").after_read = [](std::int64_t at,
+                                                          std::span<std::byte> data) {
+    constexpr std::int64_t kBad = 2 * kMiB + 512 * 7;
+    if (kBad >= at && kBad < at + static_cast<std::int64_t>(data.size())) {
+      data[static_cast<std::size_t>(kBad - at)] ^= std::byte{1};
+    }
+  };
+  Click(IDC_COPY);
+  WaitForIdle();
+  EXPECT_EQ(Sequence(), (Entries{u"question:" + std::u16string(texts::kAskCopy),
+                                 u"error:" + messages::CopyMismatch(2 * 2048 + 7),
+                                 u"error:" + std::u16string(messages::kCopyFailed), u"done"}));
 }
 
 TEST_F(TransferCommandsTest, RangeCopyWritesTheSameSectorsOfTheTarget) {

@@ -41,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
         ProgressCase{0, 100, 3s, u"100 %"},
         ProgressCase{1'000'000, 250, 3s, u"100 %  ·  0.3 MB/s  ·  剩余 0:00:00"}));
 
-TEST(ProgressMeter, RateCountsFromTheFirstReportAndTextChangesAtMostFourTimesASecond) {
+TEST(ProgressMeter, RateCountsFromEachPasssFirstReportAndTextChangesAtMostFourTimesASecond) {
   ProgressMeter meter;
   meter.Start(1'000'000'000);
   // The first step ends 5 s after the start: a box was open before it. Shown at once.
@@ -56,9 +56,15 @@ TEST(ProgressMeter, RateCountsFromTheFirstReportAndTextChangesAtMostFourTimesASe
   // The end is shown however soon it comes, so the text never lags the full bar: 990 MB in 1.3 s.
   EXPECT_EQ(meter.Report(100, first + 1s + 300ms), u"100 %  ·  761.5 MB/s  ·  剩余 0:00:00");
 
+  // The check after the transfer: its own first report at once, its own rate, and its name.
+  meter.EnterCheckPass();
+  EXPECT_EQ(meter.Report(0, first + 1s + 400ms), u"校验 0 %");
+  meter.EnterCheckPass();  // once begun, the pass goes on
+  EXPECT_EQ(meter.Report(20, first + 2s + 400ms), u"校验 20 %  ·  200.0 MB/s  ·  剩余 0:00:04");
+
   // A new transfer shows its first report at once and counts from it.
   meter.Start(1'000'000'000);
-  EXPECT_EQ(meter.Report(50, first + 1s + 260ms), u"50 %");
+  EXPECT_EQ(meter.Report(50, first + 3s), u"50 %");
 }
 
 }  // namespace

@@ -29,11 +29,11 @@ CheckResult FirstDifference(platform::Medium& target, platform::Medium& source, 
   const std::int64_t end = std::min(begin + region_bytes, steps.end);
   auto source_buffer = ChunkBuffer::Allocate();
   if (!source_buffer) return {.outcome = Outcome::kReadError};
-  target.DropCached(begin, end - begin);
   for (std::int64_t pos = begin; pos < end;) {
     const std::int64_t n = StepBytes(end - pos, steps.bytes_per_sector);
     const auto theirs = steps.buffer.first(static_cast<std::size_t>(n));
     const auto ours = source_buffer->first(n);
+    target.DropCached(pos, n);
     if (!ReadStep(target, pos, theirs) || !ReadStep(source, pos, ours)) {
       return {.outcome = Outcome::kReadError};
     }
@@ -51,13 +51,14 @@ CheckResult FirstDifference(platform::Medium& target, platform::Medium& source, 
 // step's bytes and may end the check with its answer.
 template <typename Look>
 CheckResult ReadBack(platform::Medium& target, const CheckSteps& steps, Look look) {
-  // Written and flushed: the cached pages are clean and can go, so that reads reach the medium.
-  target.DropCached(steps.begin, steps.end - steps.begin);
   for (std::int64_t pos = steps.begin; pos < steps.end;) {
     if (!steps.go_on()) return {.outcome = Outcome::kStopped};
     const std::int64_t n = StepBytes(steps.end - pos, steps.bytes_per_sector);
     if (n <= 0 || n > kChunkBytes) return {.outcome = Outcome::kReadError};
     const auto data = steps.buffer.first(static_cast<std::size_t>(n));
+    // Written and flushed, the step's cached pages are clean and can go right before it is read,
+    // whoever read them in meanwhile: the read reaches the medium. And they go again after it.
+    target.DropCached(pos, n);
     if (!ReadStep(target, pos, data)) return {.outcome = Outcome::kReadError};
     target.DropCached(pos, n);
     if (std::optional<CheckResult> answer = look(pos, data)) return *answer;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
+#include <fstream>
+
 #include "platform/linux/device_linux.h"
 #include "tests/support/loop_device.h"
 #include "tests/support/strings.h"
@@ -160,6 +162,35 @@ TEST_F(LoopTransfers, FullFileSystemIsAWriteError) {
   EXPECT_LT(steps, 4u);
   EXPECT_TRUE(ReadFile(dir_ / "small" / "target.img").substr(0, steps * kMiB) ==
               bytes.substr(0, steps * kMiB));
+}
+
+// The check reads the target from the medium, not from the page cache: just before the check's
+// first read, the whole target device is read into the cache through a descriptor of the test's
+// own and the file under the device is changed; the check finds the change at its sector.
+TEST_F(LoopTransfers, TheCheckReadsTheMediumNotThePageCache) {
+  const std::string bytes = PatternBytes(2 * kMiB, 21);
+  const Medium source = Make(Kind::kImage, "source.img", bytes, false);
+  const Medium target = Make(Kind::kLoop512, "target.img", PatternBytes(2 * kMiB, 22), true);
+  if (!target.loop) GTEST_SKIP() << why_;
+  const int s = List(Kind::kImage, source, false), t = List(Kind::kLoop512, target, true);
+  constexpr std::int64_t kChanged = kMiB + 3 * 512;
+  devices_.For(std::u16string(TextOf(target_[t].path))).before_read = [&target](int call) {
+    if (call != 0) return;
+    std::ifstream device(target.loop->node(), std::ios::binary);
+    std::string cached(2 * kMiB, '\0');
+    device.read(cached.data(), static_cast<std::streamsize>(cached.size()));
+    std::fstream file(target.file, std::ios::binary | std::ios::in | std::ios::out);
+    file.seekg(kChanged);
+    const char was = static_cast<char>(file.get());
+    file.seekp(kChanged);
+    file.put(static_cast<char>(~was));
+    file.flush();
+  };
+  TransferJob job = WholeJob(s, t);
+  job.verify = true;
+  RunCopy(job);
+  EXPECT_EQ(window_.Sequence(),
+            (Sequence{Error(msg::CopyMismatch(kChanged / 512)), Error(msg::kCopyFailed), kDone}));
 }
 
 }  // namespace

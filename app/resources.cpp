@@ -57,11 +57,8 @@ constexpr std::array kMainControls{
     ControlTemplate{IDC_RESET, B, u"重  置", {58, 84, 35, 14}, kButton},
     ControlTemplate{IDC_WEB_LINK, S, kWebAddress, {175, 87, 109, 8}, kLink},
     ControlTemplate{IDC_PROGRESS_STATUS, S, u"", {7, 117, 195, 8}, kLabel},
-    ControlTemplate{IDC_VERIFY,
-                    B,
-                    u"复制后校验",
-                    {209, 116, 60, 10},
-                    style::kAutoCheckBox | style::kTabStop},
+    ControlTemplate{
+        IDC_VERIFY, B, u"复制后校验", {209, 116, 60, 10}, style::kAutoCheckBox | style::kTabStop},
 };
 
 constexpr std::array kMyAboutControls{

@@ -50,9 +50,8 @@ void COmbrixDlg::OnZero() {
   RunFlag = 1;
   SetBusyState();
   host().SetProgressRange(IDC_PROGRESS, 0, 100);
-  const TransferJob job{.window = &host(),
-                        .target_index = target_index,
-                        .verify = host().GetCheck(IDC_VERIFY) != 0};
+  const TransferJob job{
+      .window = &host(), .target_index = target_index, .verify = host().GetCheck(IDC_VERIFY) != 0};
   StartWorker(ZeroWorker, job, target->size_bytes);
 }
 

@@ -15,8 +15,10 @@ namespace ombrix::platform {
 // What the caller may do with an opened medium. kQuery only asks for identity and geometry.
 // kReadWriteToRead asks for writing too but only reads: a medium to be written, the target, is
 // opened kReadWrite, and only that makes a system take the drive from its file systems (on
-// Windows its volumes are locked and dismounted).
-enum class Access { kQuery, kRead, kReadWriteToRead, kReadWrite };
+// Windows its volumes are locked and dismounted). kReadFromMedium reads what the medium holds,
+// past a cache the system keeps of it where it can (on Windows the cache is bypassed; on Linux
+// the reader drops the pages it is about to read), to check what was written.
+enum class Access { kQuery, kRead, kReadFromMedium, kReadWriteToRead, kReadWrite };
 
 inline bool AsksToWrite(Access access) {
   return access == Access::kReadWriteToRead || access == Access::kReadWrite;

@@ -178,15 +178,19 @@ std::uint32_t CopyWorker(const TransferJob& job, const TransferEnvironment& envi
   if (digests && !failed && !stopped) {
     // The whole area is on the target: read it back and compare, as a second pass.
     digests->Finish();
-    const CheckResult check = CheckCopy(
-        *target, *source, *digests,
-        {.begin = area.begin,
-         .end = area.end,
-         .bytes_per_sector = bps,
-         .buffer = buffer->first(kChunkBytes),
-         .go_on = [&] { return environment.run_flag->load() != 0; },
-         .progress =
-             [&](std::int64_t done) { report.CheckProgress(ProgressPercent(done, total, bps)); }});
+    const platform::MediumPtr reader = OpenToCheck(devices, TextOf(T.path));
+    const CheckResult check =
+        !reader ? CheckResult{.outcome = CheckResult::Outcome::kReadError}
+                : CheckCopy(*reader, *source, *digests,
+                            {.begin = area.begin,
+                             .end = area.end,
+                             .bytes_per_sector = bps,
+                             .buffer = buffer->first(kChunkBytes),
+                             .go_on = [&] { return environment.run_flag->load() != 0; },
+                             .progress =
+                                 [&](std::int64_t done) {
+                                   report.CheckProgress(ProgressPercent(done, total, bps));
+                                 }});
     report.Checked(check, messages::kCopyVerified, true, &messages::CopyMismatch,
                    messages::kCopyDone, messages::kCopyFailed);
   } else {

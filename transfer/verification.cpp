@@ -70,6 +70,13 @@ CheckResult ReadBack(platform::Medium& target, const CheckSteps& steps, Look loo
 
 }  // namespace
 
+platform::MediumPtr OpenToCheck(platform::DeviceAccess& devices, std::u16string_view path) {
+  return devices
+      .Open(path, platform::Access::kReadFromMedium, platform::Share::kReadWrite,
+            platform::Disposition::kOpenExisting)
+      .medium;
+}
+
 std::optional<AreaDigests> AreaDigests::Start(std::int64_t begin, std::int64_t region_bytes) {
   auto whole = platform::Sha256::Start();
   auto region = platform::Sha256::Start();

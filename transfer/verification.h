@@ -57,6 +57,9 @@ struct CheckResult {
   platform::Sha256Digest digest{};     // kMatch of a copy: the area's SHA-256
 };
 
+// The target opened again to be checked: read past the system's cache.
+platform::MediumPtr OpenToCheck(platform::DeviceAccess& devices, std::u16string_view path);
+
 // What a check needs besides the media.
 struct CheckSteps {
   std::int64_t begin = 0;
@@ -67,9 +70,10 @@ struct CheckSteps {
   std::function<void(std::int64_t done)> progress;
 };
 
-// Reads [begin, end) of `target` back from the medium, as far as the system lets it be dropped from
-// its cache, and compares it with `expected`, the source's digests. A region that differs is read
-// again from both media to find its first differing sector.
+// Reads [begin, end) of `target` back, the pages of each step dropped from the system's cache right
+// before they are read (a reader opened kReadFromMedium has none on Windows), and compares it with
+// `expected`, the source's digests. A region that differs is read again from both media to find
+// its first differing sector.
 CheckResult CheckCopy(platform::Medium& target, platform::Medium& source,
                       const AreaDigests& expected, const CheckSteps& steps);
 

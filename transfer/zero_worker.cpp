@@ -6,6 +6,7 @@
 #include "transfer/chunk_buffer.h"
 #include "transfer/messages.h"
 #include "transfer/transfer.h"
+#include "transfer/verification.h"
 #include "transfer/worker_report.h"
 #include "transfer/write_back.h"
 
@@ -83,16 +84,19 @@ std::uint32_t ZeroWorker(const TransferJob& job, const TransferEnvironment& envi
   if (!failure && !(confirmed && flushed)) failure = messages::kWriteError;
   if (job.verify && !failure && !stopped) {
     // The whole drive is written: read it back, every byte must be zero.
+    const platform::MediumPtr reader = OpenToCheck(*environment.devices, TextOf(T.path));
     const CheckResult check =
-        CheckZeros(*target, {.begin = 0,
-                             .end = T.size_bytes,
-                             .bytes_per_sector = bps,
-                             .buffer = buffer->first(kChunkBytes),
-                             .go_on = [&] { return environment.run_flag->load() != 0; },
-                             .progress =
-                                 [&](std::int64_t done) {
-                                   report.CheckProgress(ProgressPercent(done, T.size_bytes, bps));
-                                 }});
+        !reader ? CheckResult{.outcome = CheckResult::Outcome::kReadError}
+                : CheckZeros(*reader,
+                             {.begin = 0,
+                              .end = T.size_bytes,
+                              .bytes_per_sector = bps,
+                              .buffer = buffer->first(kChunkBytes),
+                              .go_on = [&] { return environment.run_flag->load() != 0; },
+                              .progress =
+                                  [&](std::int64_t done) {
+                                    report.CheckProgress(ProgressPercent(done, T.size_bytes, bps));
+                                  }});
     report.Checked(check, messages::kZeroVerified, false, &messages::ZeroMismatch,
                    messages::kZeroDone, messages::kZeroFailed);
   } else {

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -38,18 +40,36 @@ OpenError ErrorOf(DWORD code) {
   }
 }
 
+// Reads past the system's cache move whole aligned sectors into an aligned buffer: this much
+// covers every sector size, and a step of a transfer with a sector on either side.
+constexpr std::int64_t kUncachedAlignment = 4096;
+constexpr std::size_t kBounceBytes = (1 << 20) + 2 * kUncachedAlignment;
+
+struct FreeAligned {
+  void operator()(std::byte* memory) const {
+    ::operator delete (memory, std::align_val_t{kUncachedAlignment});
+  }
+};
+using AlignedBuffer = std::unique_ptr<std::byte, FreeAligned>;
+
 class Win32Medium final : public Medium {
  public:
-  Win32Medium(UniqueHandle handle, bool drive, std::optional<VolumeLocks> locks)
-      : locks_(std::move(locks)), handle_(std::move(handle)), drive_(drive) {}
+  // `bounce`, when given, makes every read an uncached one through it.
+  Win32Medium(UniqueHandle handle, bool drive, std::optional<VolumeLocks> locks,
+              AlignedBuffer bounce = nullptr)
+      : locks_(std::move(locks)),
+        handle_(std::move(handle)),
+        drive_(drive),
+        bounce_(std::move(bounce)) {}
 
   bool SetPosition(std::int64_t offset) override {
-    LARGE_INTEGER distance{};
-    distance.QuadPart = offset;
-    return offset >= 0 && ::SetFilePointerEx(handle_.get(), distance, nullptr, FILE_BEGIN);
+    if (offset < 0) return false;
+    position_ = offset;
+    return Seek(offset);
   }
 
   IoResult Read(std::span<std::byte> buffer) override {
+    if (bounce_) return ReadUncached(buffer);
     IoResult result{.ok = true};
     while (result.moved < buffer.size()) {
       const DWORD want = static_cast<DWORD>(std::min(buffer.size() - result.moved, kMaxCallBytes));
@@ -80,6 +100,34 @@ class Win32Medium final : public Medium {
   }
 
   bool Flush() override { return ::FlushFileBuffers(handle_.get()); }
+
+  // Without the cache the system allows only reads of whole sectors at sector offsets into
+  // aligned memory: the sectors around the asked bytes are read, and the asked bytes copied out.
+  IoResult ReadUncached(std::span<std::byte> buffer) {
+    IoResult result{.ok = true};
+    while (result.moved < buffer.size()) {
+      const std::int64_t at = position_ + static_cast<std::int64_t>(result.moved);
+      const std::int64_t start = at / kUncachedAlignment * kUncachedAlignment;
+      const auto skip = static_cast<std::size_t>(at - start);
+      const std::size_t rest = buffer.size() - result.moved;
+      std::size_t want = std::min(kBounceBytes, skip + rest);
+      want = (want + kUncachedAlignment - 1) / kUncachedAlignment * kUncachedAlignment;
+      want = std::min(want, kBounceBytes);
+      DWORD got = 0;
+      if (!Seek(start) ||
+          !::ReadFile(handle_.get(), bounce_.get(), static_cast<DWORD>(want), &got, nullptr)) {
+        result.ok = false;
+        break;
+      }
+      if (got <= skip) break;  // the end of the medium
+      const std::size_t take = std::min<std::size_t>(got - skip, rest);
+      std::copy_n(bounce_.get() + skip, take, buffer.data() + result.moved);
+      result.moved += take;
+      if (got < want) break;
+    }
+    position_ += static_cast<std::int64_t>(result.moved);
+    return result;
+  }
 
   // Windows writes cached data back on its own schedule and has no call that starts a range
   // early; waiting is a flush of everything written so far.
@@ -157,9 +205,17 @@ class Win32Medium final : public Medium {
  private:
   // Declared first, so destroyed last: the volumes come back only after the drive's handle, with
   // everything written through it, is closed.
+  bool Seek(std::int64_t offset) {
+    LARGE_INTEGER distance{};
+    distance.QuadPart = offset;
+    return ::SetFilePointerEx(handle_.get(), distance, nullptr, FILE_BEGIN);
+  }
+
   std::optional<VolumeLocks> locks_;
   UniqueHandle handle_;
   bool drive_;
+  AlignedBuffer bounce_;
+  std::int64_t position_ = 0;  // where an uncached read begins: as set, moved by such reads
 };
 
 }  // namespace
@@ -176,17 +232,26 @@ DeviceAccess::Opened Win32DeviceAccess::Open(std::u16string_view path, Access ac
       drive_to_write ? VolumeLocks::Acquire(*drive, volumes_) : std::nullopt;
   if (drive_to_write && !locks) return {nullptr, OpenError::kBusy};
 
-  const DWORD desired = access == Access::kQuery  ? 0
-                        : access == Access::kRead ? GENERIC_READ
-                                                  : GENERIC_READ | GENERIC_WRITE;
+  const bool uncached = access == Access::kReadFromMedium;
+  AlignedBuffer bounce;
+  if (uncached) {
+    bounce.reset(static_cast<std::byte*>(
+        ::operator new (kBounceBytes, std::align_val_t{kUncachedAlignment}, std::nothrow)));
+    if (!bounce) return {nullptr, OpenError::kOther};
+  }
+  const DWORD desired = access == Access::kQuery              ? 0
+                        : access == Access::kRead || uncached ? GENERIC_READ
+                                                              : GENERIC_READ | GENERIC_WRITE;
   const DWORD sharing =
       share == Share::kRead ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
   const DWORD creation = disposition == Disposition::kOpenAlways ? OPEN_ALWAYS : OPEN_EXISTING;
-  const DWORD attributes = drive ? 0 : FILE_ATTRIBUTE_NORMAL;
+  const DWORD attributes =
+      (drive ? 0 : FILE_ATTRIBUTE_NORMAL) | (uncached ? FILE_FLAG_NO_BUFFERING : 0);
   UniqueHandle handle(
       ::CreateFileW(Wide(path).c_str(), desired, sharing, nullptr, creation, attributes, nullptr));
   if (!handle.valid()) return {nullptr, ErrorOf(::GetLastError())};
-  return {std::make_unique<Win32Medium>(std::move(handle), drive.has_value(), std::move(locks)),
+  return {std::make_unique<Win32Medium>(std::move(handle), drive.has_value(), std::move(locks),
+                                        std::move(bounce)),
           OpenError::kNone};
 }
 

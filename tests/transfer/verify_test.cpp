@@ -195,6 +195,37 @@ TEST_F(VerifiedCopy, ADifferenceIsSoughtOnlyInTheRegionWhoseDigestDiffers) {
   EXPECT_EQ(Target().reads, 6 + 2);
 }
 
+// The reader of a check reads past the system's cache (on Windows in whole aligned sectors,
+// whatever it is asked for): any sector offset and length read as they are in the file, up to its
+// end.
+TEST_F(VerifiedCopy, TheReaderOfACheckReadsAnyWholeSectorsUpToTheEnd) {
+  const std::string bytes = MakeSource(2 * kMiB + 1536);
+  const platform::MediumPtr reader = OpenToCheck(devices_, PathU16(source_file_));
+  ASSERT_NE(reader, nullptr);
+  struct Read {
+    std::int64_t at, length, moved;
+  };
+  for (const Read r : {Read{0, kMiB, kMiB}, Read{3 * 512, kMiB, kMiB}, Read{kMiB + 512, 512, 512},
+                       Read{2 * kMiB + 1024, 512, 512}, Read{2 * kMiB + 1024, 4096, 512},
+                       Read{2 * kMiB + 1536, 512, 0}}) {
+    SCOPED_TRACE(r.at);
+    ASSERT_TRUE(reader->SetPosition(r.at));
+    std::string got(static_cast<std::size_t>(r.length), '\0');
+    const platform::IoResult result =
+        reader->Read(std::as_writable_bytes(std::span(got.data(), got.size())));
+    EXPECT_TRUE(result.ok);
+    ASSERT_EQ(static_cast<std::int64_t>(result.moved), r.moved);
+    EXPECT_TRUE(got.substr(0, result.moved) ==
+                bytes.substr(static_cast<std::size_t>(r.at), result.moved));
+  }
+  // Reads go on from where the last one ended.
+  ASSERT_TRUE(reader->SetPosition(512));
+  std::string first(512, '\0'), second(512, '\0');
+  reader->Read(std::as_writable_bytes(std::span(first.data(), first.size())));
+  reader->Read(std::as_writable_bytes(std::span(second.data(), second.size())));
+  EXPECT_TRUE(first + second == bytes.substr(512, 1024));
+}
+
 class VerifiedZeroFill : public test::TransferTest {};
 
 TEST_F(VerifiedZeroFill, ReadsTheDriveBackAndNamesTheFirstSectorThatIsNotZero) {

@@ -78,16 +78,12 @@ platform::MediumPtr OpenToCheck(platform::DeviceAccess& devices, std::u16string_
 }
 
 std::optional<AreaDigests> AreaDigests::Start(std::int64_t begin, std::int64_t region_bytes) {
-  auto whole = platform::Sha256::Start();
   auto region = platform::Sha256::Start();
-  if (!whole || !region || region_bytes <= 0 || region_bytes % kChunkBytes != 0) {
-    return std::nullopt;
-  }
-  return AreaDigests(std::move(whole), std::move(region), begin, region_bytes);
+  if (!region || region_bytes <= 0 || region_bytes % kChunkBytes != 0) return std::nullopt;
+  return AreaDigests(std::move(region), begin, region_bytes);
 }
 
 void AreaDigests::Add(std::span<const std::byte> bytes) {
-  whole_->Update(bytes);
   while (!bytes.empty()) {
     const std::int64_t left = region_bytes_ - (position_ - begin_) % region_bytes_;
     const auto piece = static_cast<std::size_t>(
@@ -103,10 +99,9 @@ void AreaDigests::Add(std::span<const std::byte> bytes) {
   }
 }
 
-platform::Sha256Digest AreaDigests::Finish() {
+void AreaDigests::Finish() {
   if (region_open_) regions_.push_back(region_->Finish());
   region_open_ = false;
-  return whole_->Finish();
 }
 
 CheckResult CheckCopy(platform::Medium& target, platform::Medium& source,

@@ -18,7 +18,9 @@ namespace ombrix {
 // is looked for in one region only: 2 MiB of digests for a 16 TiB disk.
 inline constexpr std::int64_t kRegionBytes = std::int64_t{256} << 20;
 
-// The SHA-256 of an area [begin, end), whole and region by region, from its bytes given in order.
+// The SHA-256 of an area [begin, end) region by region, from its bytes given in order. Only the
+// regions are hashed while copying: when all of them match, the whole area's digest is the one
+// the check computes from what it reads back.
 class AreaDigests {
  public:
   // Nothing when the system cannot hash. Regions of `region_bytes`, a multiple of a chunk.
@@ -26,21 +28,16 @@ class AreaDigests {
                                           std::int64_t region_bytes = kRegionBytes);
 
   void Add(std::span<const std::byte> bytes);
-  // The digest of the whole area; the regions' digests are complete from now on.
-  platform::Sha256Digest Finish();
+  // The area has ended: the regions' digests are complete from now on.
+  void Finish();
   const std::vector<platform::Sha256Digest>& regions() const { return regions_; }
   std::int64_t region_bytes() const { return region_bytes_; }
 
  private:
-  AreaDigests(std::unique_ptr<platform::Sha256> whole, std::unique_ptr<platform::Sha256> region,
-              std::int64_t begin, std::int64_t region_bytes)
-      : whole_(std::move(whole)),
-        region_(std::move(region)),
-        position_(begin),
-        begin_(begin),
-        region_bytes_(region_bytes) {}
+  AreaDigests(std::unique_ptr<platform::Sha256> region, std::int64_t begin,
+              std::int64_t region_bytes)
+      : region_(std::move(region)), position_(begin), begin_(begin), region_bytes_(region_bytes) {}
 
-  std::unique_ptr<platform::Sha256> whole_;
   std::unique_ptr<platform::Sha256> region_;
   std::int64_t position_;
   std::int64_t begin_;

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -266,20 +267,25 @@ TEST_F(WindowTest, WebLinksOpenTheMakersPage) {
 TEST_F(WindowTest, ElevatedTheWebLinkOpensTheBrowserAsTheUserWhoAskedForRights) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root, as pkexec makes the program";
   namespace fs = std::filesystem;
-  const fs::path noted = dir_ / "noted";
+  // A folder "nobody" can reach whatever TMPDIR says: under /tmp, which everyone may enter.
+  std::string pattern = "/tmp/ombrix-browser-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+  const fs::path folder = pattern;
+  const std::unique_ptr<const fs::path, void (*)(const fs::path*)> removed(
+      &folder, [](const fs::path* p) { fs::remove_all(*p); });
+  const fs::path noted = folder / "noted";
   WriteFile(noted, "");
-  WriteFile(dir_ / "xdg-open",
+  WriteFile(folder / "xdg-open",
             "#!/bin/sh\necho \"$(id -u) $(id -g) $1 $DISPLAY\" > " + noted.string() + "\n");
-  fs::permissions(dir_.path(), fs::perms::owner_all | fs::perms::group_read |
-                                   fs::perms::group_exec | fs::perms::others_read |
-                                   fs::perms::others_exec);
-  fs::permissions(dir_ / "xdg-open", fs::perms::owner_all | fs::perms::group_read |
-                                         fs::perms::group_exec | fs::perms::others_read |
-                                         fs::perms::others_exec);
+  const fs::perms readable_and_runnable = fs::perms::owner_all | fs::perms::group_read |
+                                          fs::perms::group_exec | fs::perms::others_read |
+                                          fs::perms::others_exec;
+  fs::permissions(folder, readable_and_runnable);
+  fs::permissions(folder / "xdg-open", readable_and_runnable);
   fs::permissions(noted, fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec |
                                             fs::perms::others_exec));
   const std::string old_path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-  const ScopedVariable path("PATH", dir_.path().string() + ":" + old_path);
+  const ScopedVariable path("PATH", folder.string() + ":" + old_path);
   const ScopedVariable user("PKEXEC_UID", "65534");
   const ScopedVariable display("DISPLAY", ":77");
   UrlCatcher catcher;

@@ -16,8 +16,9 @@ namespace ombrix::platform {
 // kReadWriteToRead asks for writing too but only reads: a medium to be written, the target, is
 // opened kReadWrite, and only that makes a system take the drive from its file systems (on
 // Windows its volumes are locked and dismounted). kReadFromMedium reads what the medium holds,
-// past a cache the system keeps of it where it can (on Windows the cache is bypassed; on Linux
-// the reader drops the pages it is about to read), to check what was written.
+// past a cache the system keeps of it, to check what was written: the cache is bypassed (Windows
+// without buffering, Linux O_DIRECT) or, where a Linux file system does not allow that, the
+// reader drops the pages it is about to read.
 enum class Access { kQuery, kRead, kReadFromMedium, kReadWriteToRead, kReadWrite };
 
 inline bool AsksToWrite(Access access) {

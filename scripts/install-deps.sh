@@ -9,6 +9,8 @@ packages=(
   clang-format                      # the tree's formatting is checked
   clang libclang-rt-14-dev          # libFuzzer, for the fuzz targets
   util-linux                        # losetup, for tests on real loop devices
+  libfuse3-dev fuse3                # disks with faults of the tests' own, below the block layer
+  gddrescue                         # the reference for rescue maps and timings
   fdisk e2fsprogs dosfstools mtools # real file systems cloned by the tests
   qt6-base-dev qt6-svg-dev          # the window, and the icon rendered from its SVG
   qt6-translations-l10n             # Chinese captions in Qt's own file dialogs

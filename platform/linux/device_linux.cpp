@@ -7,9 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <memory>
 #include <utility>
 
+#include "platform/bounce_buffer.h"
 #include "platform/drive_path.h"
 #include "platform/linux/sysfs.h"
 #include "platform/linux/sysfs_identity.h"
@@ -71,6 +75,34 @@ int OpenFlags(Access access) {
   return base | (AsksToWrite(access) ? O_RDWR : O_RDONLY);
 }
 
+bool IsAligned(std::int64_t value) {
+  return value % kUncachedAlignment == 0;
+}
+
+// Opens `node`; a check's reader (kReadFromMedium) O_DIRECT where the file system allows it,
+// elsewhere through the cache, dropping each range right before it reads it. `direct` says which.
+UniqueFd OpenNode(const std::filesystem::path& node, int flags, Access access, bool& direct) {
+  direct = false;
+  if (access == Access::kReadFromMedium) {
+    UniqueFd fd(::open(node.c_str(), flags | O_DIRECT, 0666));
+    if (fd || errno != EINVAL) {
+      direct = static_cast<bool>(fd);
+      return fd;
+    }
+  }
+  return UniqueFd(::open(node.c_str(), flags, 0666));
+}
+
+// Clears O_NONBLOCK, which only kept the open from waiting; O_DIRECT stays as it was.
+bool ClearNonBlocking(int fd, bool direct) {
+  return ::fcntl(fd, F_SETFL, direct ? O_DIRECT : 0) == 0;
+}
+
+// A direct reader's bounce buffer; null for any other open, and when it cannot be had.
+BounceBuffer BounceFor(bool direct) {
+  return direct ? AllocateBounceBuffer() : nullptr;
+}
+
 std::optional<std::int64_t> BlockDeviceSize(int fd) {
   std::uint64_t bytes = 0;
   if (::ioctl(fd, BLKGETSIZE64, &bytes) != 0 || bytes > INT64_MAX) return std::nullopt;
@@ -89,16 +121,24 @@ struct DriveInfo {
 // Reads and writes go through the page cache. With the transfer engine bounding what is on its way
 // to the medium and dropping what is done from the cache, that was faster here than direct I/O:
 // the kernel reads ahead and writes back while the copy goes on, where direct I/O waits for each.
+// Only a check of what was written reads directly, so that it sees the medium and not the cache.
 class LinuxMedium final : public Medium {
  public:
-  LinuxMedium(UniqueFd fd, bool block_device, std::optional<DriveInfo> drive)
-      : fd_(std::move(fd)), block_device_(block_device), drive_(std::move(drive)) {}
+  // `bounce`, when given, says the descriptor was opened O_DIRECT: reads that are not aligned go
+  // through it.
+  LinuxMedium(UniqueFd fd, bool block_device, std::optional<DriveInfo> drive,
+              BounceBuffer bounce = nullptr)
+      : fd_(std::move(fd)),
+        block_device_(block_device),
+        drive_(std::move(drive)),
+        bounce_(std::move(bounce)) {}
 
   bool SetPosition(std::int64_t offset) override {
     return offset >= 0 && ::lseek(fd_.get(), offset, SEEK_SET) == offset;
   }
 
   IoResult Read(std::span<std::byte> buffer) override {
+    if (bounce_) return ReadDirect(buffer);
     IoResult result{.ok = true};
     while (result.moved < buffer.size()) {
       const ssize_t n =
@@ -202,6 +242,42 @@ class LinuxMedium final : public Medium {
   }
 
  private:
+  // Reads at the descriptor's position into `buffer`, straight when offset, length and memory are
+  // aligned, else through the bounce buffer: the aligned blocks around the asked bytes, the asked
+  // bytes copied out. The kernel writes back and drops any cached pages of the range before it
+  // reads.
+  IoResult ReadDirect(std::span<std::byte> buffer) {
+    const off_t position = ::lseek(fd_.get(), 0, SEEK_CUR);
+    if (position < 0) return {};
+    IoResult result{.ok = true};
+    while (result.moved < buffer.size()) {
+      const std::int64_t at = position + static_cast<std::int64_t>(result.moved);
+      const std::size_t rest = buffer.size() - result.moved;
+      std::byte* into = buffer.data() + result.moved;
+      const bool straight = IsAligned(at) && IsAligned(static_cast<std::int64_t>(rest)) &&
+                            reinterpret_cast<std::uintptr_t>(into) % kUncachedAlignment == 0;
+      const std::int64_t start = straight ? at : at / kUncachedAlignment * kUncachedAlignment;
+      const auto skip = static_cast<std::size_t>(at - start);
+      std::size_t want = std::min(kBounceBytes, skip + rest);
+      want = std::min(kBounceBytes,
+                      (want + kUncachedAlignment - 1) / kUncachedAlignment * kUncachedAlignment);
+      if (straight) want = rest;
+      ssize_t got;
+      do {
+        got = ::pread(fd_.get(), straight ? into : bounce_.get(), want, start);
+      } while (got < 0 && errno == EINTR);
+      if (got < 0) result.ok = false;
+      if (got <= static_cast<ssize_t>(skip)) break;  // the end of the medium, or a failure
+      const std::size_t take = std::min(static_cast<std::size_t>(got) - skip, rest);
+      if (!straight) std::copy_n(bounce_.get() + skip, take, into);
+      result.moved += take;
+      if (static_cast<std::size_t>(got) < want) break;
+    }
+    const off_t next = position + static_cast<off_t>(result.moved);
+    if (::lseek(fd_.get(), next, SEEK_SET) != next) result.ok = false;
+    return result;
+  }
+
   // A file that cannot write back a range early (a file system without the call) is no failure:
   // its data goes with the final flush. A failed write of the range is reported here, and only
   // here: the kernel hands each write error to a file descriptor once.
@@ -216,6 +292,7 @@ class LinuxMedium final : public Medium {
   UniqueFd fd_;
   bool block_device_;
   std::optional<DriveInfo> drive_;
+  BounceBuffer bounce_;
 };
 
 // Whether the opened node still is the device the snapshot saw: same device number, same size,
@@ -267,17 +344,20 @@ DeviceAccess::Opened LinuxDeviceAccess::OpenDrive(int number, Access access, Sha
   if (AsksToWrite(access) && share == Share::kRead) flags |= O_EXCL;
 
   const std::filesystem::path node = config_.dev_root / entry.name;
-  UniqueFd fd(::open(node.c_str(), flags));
+  bool direct = false;
+  UniqueFd fd = OpenNode(node, flags, access, direct);
   if (!fd) return Failed(ErrorFromErrno(errno));
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) return Failed(OpenError::kOther);
   if (!IsSameDrive(fd.get(), st, entry, config_.file_nodes)) return Failed(OpenError::kChanged);
-  if (::fcntl(fd.get(), F_SETFL, 0) != 0) return Failed(OpenError::kOther);
+  if (!ClearNonBlocking(fd.get(), direct)) return Failed(OpenError::kOther);
+  BounceBuffer bounce = BounceFor(direct);
+  if (direct && !bounce) return Failed(OpenError::kOther);
 
-  return {
-      std::make_unique<LinuxMedium>(std::move(fd), S_ISBLK(st.st_mode),
-                                    DriveInfo{config_.sys_root / "block" / entry.name, entry.kind}),
-      OpenError::kNone};
+  return {std::make_unique<LinuxMedium>(
+              std::move(fd), S_ISBLK(st.st_mode),
+              DriveInfo{config_.sys_root / "block" / entry.name, entry.kind}, std::move(bounce)),
+          OpenError::kNone};
 }
 
 DeviceAccess::Opened LinuxDeviceAccess::OpenImage(std::u16string_view path, Access access,
@@ -287,14 +367,17 @@ DeviceAccess::Opened LinuxDeviceAccess::OpenImage(std::u16string_view path, Acce
   int flags = OpenFlags(access);
   if (disposition == Disposition::kOpenAlways) flags |= O_CREAT;
 
-  UniqueFd fd(::open(native->c_str(), flags, 0666));
+  bool direct = false;
+  UniqueFd fd = OpenNode(*native, flags, access, direct);
   if (!fd) return Failed(ErrorFromErrno(errno));
   // Image files are regular files. A disk is written only through its drive entry, with the
   // exclusive open and the check that it still is the listed device; a pipe or a terminal is
   // no image at all.
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return Failed(OpenError::kOther);
-  if (::fcntl(fd.get(), F_SETFL, 0) != 0) return Failed(OpenError::kOther);
+  if (!ClearNonBlocking(fd.get(), direct)) return Failed(OpenError::kOther);
+  BounceBuffer bounce = BounceFor(direct);
+  if (direct && !bounce) return Failed(OpenError::kOther);
 
   // Sharing only reads: hold a lock that conflicts with every other such open of the same file,
   // whatever name it was opened by.
@@ -302,7 +385,8 @@ DeviceAccess::Opened LinuxDeviceAccess::OpenImage(std::u16string_view path, Acce
     const int lock = AsksToWrite(access) ? LOCK_EX : LOCK_SH;
     if (::flock(fd.get(), lock | LOCK_NB) != 0) return Failed(ErrorFromErrno(errno));
   }
-  return {std::make_unique<LinuxMedium>(std::move(fd), false, std::nullopt), OpenError::kNone};
+  return {std::make_unique<LinuxMedium>(std::move(fd), false, std::nullopt, std::move(bounce)),
+          OpenError::kNone};
 }
 
 std::unique_ptr<DeviceAccess> MakeSystemDeviceAccess() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/bounce_buffer.h"
 #include "platform/drive_path.h"
 #include "platform/serial_encoding.h"
 #include "platform/storage_descriptor.h"
@@ -40,23 +41,11 @@ OpenError ErrorOf(DWORD code) {
   }
 }
 
-// Reads past the system's cache move whole aligned sectors into an aligned buffer: this much
-// covers every sector size, and a step of a transfer with a sector on either side.
-constexpr std::int64_t kUncachedAlignment = 4096;
-constexpr std::size_t kBounceBytes = (1 << 20) + 2 * kUncachedAlignment;
-
-struct FreeAligned {
-  void operator()(std::byte* memory) const {
-    ::operator delete (memory, std::align_val_t{kUncachedAlignment});
-  }
-};
-using AlignedBuffer = std::unique_ptr<std::byte, FreeAligned>;
-
 class Win32Medium final : public Medium {
  public:
   // `bounce`, when given, makes every read an uncached one through it.
   Win32Medium(UniqueHandle handle, bool drive, std::optional<VolumeLocks> locks,
-              AlignedBuffer bounce = nullptr)
+              BounceBuffer bounce = nullptr)
       : locks_(std::move(locks)),
         handle_(std::move(handle)),
         drive_(drive),
@@ -214,7 +203,7 @@ class Win32Medium final : public Medium {
   std::optional<VolumeLocks> locks_;
   UniqueHandle handle_;
   bool drive_;
-  AlignedBuffer bounce_;
+  BounceBuffer bounce_;
   std::int64_t position_ = 0;  // where an uncached read begins: as set, moved by such reads
 };
 
@@ -233,10 +222,9 @@ DeviceAccess::Opened Win32DeviceAccess::Open(std::u16string_view path, Access ac
   if (drive_to_write && !locks) return {nullptr, OpenError::kBusy};
 
   const bool uncached = access == Access::kReadFromMedium;
-  AlignedBuffer bounce;
+  BounceBuffer bounce;
   if (uncached) {
-    bounce.reset(static_cast<std::byte*>(
-        ::operator new (kBounceBytes, std::align_val_t{kUncachedAlignment}, std::nothrow)));
+    bounce = AllocateBounceBuffer();
     if (!bounce) return {nullptr, OpenError::kOther};
   }
   const DWORD desired = access == Access::kQuery              ? 0

@@ -1,14 +1,17 @@
 // The Linux device layer on real block devices: loop devices of the test's own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "platform/drive_path.h"
 #include "platform/linux/device_linux.h"
 #include "tests/support/loop_device.h"
 #include "tests/support/temp_dir.h"
+#include "tests/transfer/transfer_fixture.h"
 
 namespace ombrix::platform {
 namespace {
@@ -134,6 +137,60 @@ TEST(LoopDrives, AlignedAndUnalignedRequestsMixOnTheSameSectors) {
     medium.reset();
     loop->Detach();
     EXPECT_TRUE(test::ReadFile(dir / "disk.img") == model) << sector;
+  }
+}
+
+// A check reads what the medium holds: a reader from the medium brings nothing into the cache
+// and returns the right bytes at any offset, and dropping a range empties the cache of it.
+TEST(LoopDrives, ReadsFromTheMediumPassTheCacheAndDroppedRangesLeaveIt) {
+  constexpr std::int64_t kMiB = 1 << 20, kSize = 4 * kMiB;
+  for (std::uint32_t sector : {512u, 4096u}) {
+    SCOPED_TRACE(sector);
+    test::TempDir dir;
+    const std::string bytes = test::PatternBytes(kSize, sector);
+    test::WriteFile(dir / "disk.img", bytes);
+    OMBRIX_ATTACH_LOOP_OR_SKIP(loop, dir / "disk.img", sector);
+    LinuxDeviceAccess devices;
+    const std::u16string path = FormatDrivePath(test::DriveNumberOfNode(devices, loop->node()));
+    std::vector<std::byte> buffer(kSize + 8192);
+
+    auto cached = devices.Open(path, Access::kRead, Share::kReadWrite, Disposition::kOpenExisting);
+    ASSERT_TRUE(cached.medium);
+    ASSERT_TRUE(cached.medium->SetPosition(kMiB));
+    ASSERT_EQ(cached.medium->Read({buffer.data(), 2 * kMiB}).moved, 2 * kMiB);
+    ASSERT_GT(test::CachedPages(loop->node(), kMiB, 2 * kMiB), 0) << "the test's premise";
+    cached.medium->DropCached(kMiB, 2 * kMiB);
+    EXPECT_EQ(test::CachedPages(loop->node(), kMiB, 2 * kMiB), 0);
+
+    auto direct =
+        devices.Open(path, Access::kReadFromMedium, Share::kReadWrite, Disposition::kOpenExisting);
+    ASSERT_TRUE(direct.medium);
+    struct Case {
+      std::int64_t offset, length, expected;
+      std::size_t misalign;
+    };
+    const Case cases[] = {
+        {0, kSize, kSize, 0},                              // the whole disk, aligned
+        {kMiB + sector, kMiB + sector, kMiB + sector, 0},  // whole sectors off the 4 KiB grid
+        {kMiB + 7, 2 * kMiB + 5, 2 * kMiB + 5, 3},         // nothing aligned
+        {kSize - 1536, 8192, 1536, 0},                     // across the end
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.offset);
+      ASSERT_TRUE(direct.medium->SetPosition(c.offset));
+      const auto read =
+          direct.medium->Read({buffer.data() + c.misalign, static_cast<std::size_t>(c.length)});
+      ASSERT_EQ(read.moved, static_cast<std::size_t>(c.expected));
+      EXPECT_TRUE(std::memcmp(buffer.data() + c.misalign, bytes.data() + c.offset, read.moved) ==
+                  0);
+      // The position follows what was read.
+      const bool more = c.offset + c.expected < kSize;
+      ASSERT_EQ(direct.medium->Read({buffer.data(), 1}).moved, more ? 1u : 0u);
+      if (more) {
+        EXPECT_EQ(buffer[0], static_cast<std::byte>(bytes[c.offset + c.expected]));
+      }
+    }
+    EXPECT_EQ(test::CachedPages(loop->node(), 0, kSize), 0);
   }
 }
 

@@ -1,12 +1,31 @@
 #include "tests/support/loop_device.h"
 
+#include <fcntl.h>
 #include <stdio.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace ombrix::test {
+
+int CachedPages(const std::filesystem::path& node, std::int64_t offset, std::int64_t length) {
+  const int fd = ::open(node.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  void* map = ::mmap(nullptr, static_cast<std::size_t>(length), PROT_READ, MAP_SHARED, fd, offset);
+  ::close(fd);
+  if (map == MAP_FAILED) return -1;
+  const long page = ::sysconf(_SC_PAGESIZE);
+  std::vector<unsigned char> resident(static_cast<std::size_t>((length + page - 1) / page));
+  const int result = ::mincore(map, static_cast<std::size_t>(length), resident.data());
+  ::munmap(map, static_cast<std::size_t>(length));
+  if (result != 0) return -1;
+  return static_cast<int>(std::count_if(resident.begin(), resident.end(),
+                                        [](unsigned char r) { return (r & 1) != 0; }));
+}
 
 std::string RunCommand(const std::string& command, int& status) {
   std::string output;

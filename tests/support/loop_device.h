@@ -40,6 +40,10 @@ enum class MediumKind { kImage, kLoop512, kLoop4096 };
 const char* KindName(MediumKind kind);
 std::uint32_t SectorSizeOf(MediumKind kind);  // 512 for an image
 
+// How many pages of [offset, offset + length) of `node` the system holds in its cache; -1 when
+// that cannot be asked.
+int CachedPages(const std::filesystem::path& node, std::int64_t offset, std::int64_t length);
+
 // Runs a shell command; its standard output, and its exit status in `status`.
 std::string RunCommand(const std::string& command, int& status);
 
